@@ -41,6 +41,8 @@ public:
     bool appendSb(const StringBuffer &other);
     bool appendInt(int value);
     bool appendHexDump(const void *bytes, int n);
+    // The system's message text for code, then trim2() of the whole buffer. Nothing is
+    // appended when the system has no text; false only when the append failed.
     bool appendWindowsError(DWORD code);
     bool appendLastWindowsError();
 
@@ -76,6 +78,7 @@ public:
 private:
     void checkValid() const;
     bool growFor(int need, int terminatorBytes);
+    bool appendRaw(const char *src, int n, int terminatorBytes);
     void resetToFreshBlock(int size);
     void releaseBlock();
 
