@@ -3,6 +3,7 @@
 #include "core/AsciiCase.h"
 #include "core/DataBuffer.h"
 #include "core/Fatal.h"
+#include "core/XString.h"
 
 #include <cctype>
 #include <climits>
@@ -565,6 +566,20 @@ void StringBuffer::replaceChar(char a, char b) {
     for (int i = 0; i < m_length; ++i) {
         if (m_data[i] == a) m_data[i] = b;
     }
+}
+
+void StringBuffer::replaceCharUtf8(char a, char b) {
+    checkValid();
+    if (memchr(m_data, a, static_cast<size_t>(m_length)) == nullptr) return;
+    if (is7bit(0)) {
+        replaceChar(a, b);
+        return;
+    }
+    XString text;
+    text.setFromUtf8N(m_data, m_length);
+    text.replaceChar(a, b);
+    // Still current in UTF-8 when no character matched: the content stays as it was.
+    if (!text.isUtf8Current()) setFromSb(text.getUtf8Sb());
 }
 
 int StringBuffer::replaceAllOccurrences(const char *find, const char *replacement) {

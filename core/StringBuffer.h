@@ -53,6 +53,9 @@ public:
     bool toCRLF();
     bool encodeXmlSpecial();
     void replaceChar(char a, char b);
+    // a and b are characters of the ANSI code page; content that is not all 7-bit is
+    // taken as UTF-8 and edited as text. Nothing happens unless the byte a occurs.
+    void replaceCharUtf8(char a, char b);
     int replaceAllOccurrences(const char *find, const char *replacement);
     bool replaceFirstOccurrence(const char *find, const char *replacement);
     bool replaceLastOccurrence(const char *find, const char *replacement);
