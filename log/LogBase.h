@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class StringBuffer;
+class XString;
 
 // The log every fallible operation records in. Each virtual operation defaults to
 // doing nothing and returning true; Logger records, LogNull discards.
@@ -30,6 +31,8 @@ public:
     void logDataInt64(const char *tag, int64_t value);
     void logDataHex32(const char *tag, uint32_t value);
     void logDataHexDump(const char *tag, const void *bytes, int n);
+    // The string's UTF-8 form as the value.
+    void logDataX(const char *tag, XString &value);
     void logMemoryAllocFailed(int failurePoint, int numBytes);
     void logLastWindowsError();
     void logWindowsError(DWORD code);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/StringBuffer.h"
+
+#include <cstdio>
+
+class XString;
+
+// One line of the debug log file: the file is opened for appending when the line is
+// made and closed when it goes, so the file may be read, moved or deleted between
+// entries. Lines end in CR LF on every platform.
+class DebugLogLine {
+public:
+    // Opens nothing when the path is empty or the file cannot be opened.
+    DebugLogLine(XString &path, int depth);
+    ~DebugLogLine();
+    DebugLogLine(const DebugLogLine &) = delete;
+    DebugLogLine &operator=(const DebugLogLine &) = delete;
+
+    // Null when there is nowhere to write.
+    FILE *stream() const { return m_file; }
+    // Four spaces per level.
+    const char *indentation() const { return m_indentation.getString(); }
+
+private:
+    FILE *m_file;
+    StringBuffer m_indentation;
+};
