@@ -10,6 +10,12 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// Left out by WIN32_LEAN_AND_MEAN; the random source needs it.
+#include <wincrypt.h>
+#ifndef TX_REAL_WIN32_CALLS
+// The file calls go through the test hooks (platform/TestHooks.h).
+#include "platform/windows/HookedCalls.h"
+#endif
 #else
 #include "platform/posix/Win32Posix.h"
 #endif

@@ -10,7 +10,7 @@ deps="$root/build/deps"
 packages=(
     cmake ninja-build g++ libbz2-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-    wine wine64 libwine-dev clang python3 dpkg-dev coreutils
+    wine wine64 libwine-dev clang python3 dpkg-dev coreutils icu-devtools
 )
 
 log() { printf 'setup: %s\n' "$*" >&2; }

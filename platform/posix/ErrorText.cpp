@@ -68,7 +68,8 @@ const SystemMessage systemMessages[] = {
     {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
     {ERROR_FILE_TOO_LARGE, "The file size exceeds the limit allowed and cannot be saved."},
     {ERROR_DIRECTORY, "The directory name is invalid."},
-    {ERROR_DELETE_PENDING, "The file cannot be opened because it is in the process of being deleted."},
+    {ERROR_DELETE_PENDING,
+     "The file cannot be opened because it is in the process of being deleted."},
     {ERROR_OPERATION_ABORTED,
      "The I/O operation has been aborted because of either a thread exit or an application "
      "request."},
@@ -100,13 +101,18 @@ const char *findSystemMessage(DWORD code) {
 
 } // namespace
 
-DWORD GetLastError() { return lastError; }
+DWORD GetLastError() {
+    return lastError;
+}
 
-void SetLastError(DWORD code) { lastError = code; }
+void SetLastError(DWORD code) {
+    lastError = code;
+}
 
 DWORD FormatMessageA(DWORD flags, const void *, DWORD messageId, DWORD, LPSTR buffer, DWORD size,
                      void *) {
-    const char *text = (flags & FORMAT_MESSAGE_FROM_SYSTEM) ? findSystemMessage(messageId) : nullptr;
+    const char *text =
+        (flags & FORMAT_MESSAGE_FROM_SYSTEM) ? findSystemMessage(messageId) : nullptr;
     if (text == nullptr || buffer == nullptr) {
         // ERROR_MR_MID_NOT_FOUND: the system has no text for this code.
         SetLastError(317);
@@ -133,7 +139,9 @@ DWORD FormatMessageA(DWORD flags, const void *, DWORD messageId, DWORD, LPSTR bu
     return static_cast<DWORD>(length);
 }
 
-HLOCAL LocalAlloc(UINT, size_t bytes) { return malloc(bytes == 0 ? 1 : bytes); }
+HLOCAL LocalAlloc(UINT, size_t bytes) {
+    return malloc(bytes == 0 ? 1 : bytes);
+}
 
 HLOCAL LocalFree(HLOCAL memory) {
     free(memory);
@@ -142,6 +150,10 @@ HLOCAL LocalFree(HLOCAL memory) {
 
 // POSIX has no ANSI or OEM code page of its own; these are the values of an
 // English-language Windows installation.
-UINT GetACP() { return 1252; }
+UINT GetACP() {
+    return 1252;
+}
 
-UINT GetOEMCP() { return 437; }
+UINT GetOEMCP() {
+    return 437;
+}

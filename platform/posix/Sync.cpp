@@ -1,3 +1,4 @@
+#include "platform/TestHooks.h"
 #include "platform/Win32.h"
 
 #include <ctime>
@@ -13,11 +14,17 @@ void InitializeCriticalSection(CRITICAL_SECTION *section) {
     pthread_mutexattr_destroy(&attributes);
 }
 
-void EnterCriticalSection(CRITICAL_SECTION *section) { pthread_mutex_lock(&section->mutex); }
+void EnterCriticalSection(CRITICAL_SECTION *section) {
+    pthread_mutex_lock(&section->mutex);
+}
 
-void LeaveCriticalSection(CRITICAL_SECTION *section) { pthread_mutex_unlock(&section->mutex); }
+void LeaveCriticalSection(CRITICAL_SECTION *section) {
+    pthread_mutex_unlock(&section->mutex);
+}
 
-void DeleteCriticalSection(CRITICAL_SECTION *section) { pthread_mutex_destroy(&section->mutex); }
+void DeleteCriticalSection(CRITICAL_SECTION *section) {
+    pthread_mutex_destroy(&section->mutex);
+}
 
 LONG InterlockedIncrement(LONG volatile *value) {
     return __atomic_add_fetch(value, 1, __ATOMIC_SEQ_CST);
@@ -28,6 +35,7 @@ LONG InterlockedDecrement(LONG volatile *value) {
 }
 
 void Sleep(DWORD milliseconds) {
+    if (txhooks::detail::anyArmed() && txhooks::detail::skipSleep(milliseconds)) return;
     struct timespec delay;
     delay.tv_sec = milliseconds / 1000;
     delay.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
@@ -42,4 +50,6 @@ DWORD GetTickCount() {
                               static_cast<uint64_t>(now.tv_nsec) / 1000000u);
 }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
+DWORD GetCurrentThreadId() {
+    return static_cast<DWORD>(syscall(SYS_gettid));
+}

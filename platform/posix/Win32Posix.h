@@ -135,3 +135,7 @@ HLOCAL LocalFree(HLOCAL memory);
 void Sleep(DWORD milliseconds);
 DWORD GetTickCount();
 DWORD GetCurrentThreadId();
+
+// The file, directory and system calls.
+#include "platform/posix/Win32PosixFiles.h"
+#include "platform/posix/Win32PosixSystem.h"

@@ -11,10 +11,10 @@ namespace {
 
 std::string systemMessage(DWORD code) {
     char *text = nullptr;
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text),
-        0, nullptr);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<LPSTR>(&text), 0, nullptr);
     std::string result = length ? std::string(text, length) : std::string();
     if (text) LocalFree(text);
     return result;
@@ -81,24 +81,33 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FormatMessageTest, UnknownCodeGivesNoText) {
     char *text = nullptr;
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, 0x2BADF00Du, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, 0x2BADF00Du, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<LPSTR>(&text), 0, nullptr);
     EXPECT_EQ(0u, length);
     EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
 }
 
 TEST(LastErrorTest, IsKeptPerThread) {
-    SetLastError(ERROR_ACCESS_DENIED);
+    std::atomic<int> step{0};
     DWORD seenByOtherThread = 12345;
     std::thread other([&] {
+        while (step.load() != 1) {
+        }
         SetLastError(ERROR_DISK_FULL);
         seenByOtherThread = GetLastError();
+        step = 2;
     });
+    // Read before join: creating and joining a thread may set the last error.
+    SetLastError(ERROR_ACCESS_DENIED);
+    step = 1;
+    while (step.load() != 2) {
+    }
+    DWORD seenHere = GetLastError();
     other.join();
     EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), seenByOtherThread);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), seenHere);
 }
 
 TEST(CodePageTest, AnsiAndOemCodePagesAreThoseOfAnEnglishSystem) {
