@@ -8,7 +8,10 @@ class LogBase;
 
 // Fills target from one embedded table ("c" + base64 of magic, length and a bzip2
 // stream, or "x" + base64 of the raw table). keyIsUnicode builds the table from
-// Unicode; false builds it towards Unicode.
+// Unicode; false builds it towards Unicode. A diffs table changes a table keyed by
+// Unicode and leaves one keyed by code bytes alone. False when the data is damaged
+// (bad magic, bzip2 error, cut short) or memory ran out; a bad magic or a bzip2 error
+// inserts nothing.
 bool loadTable(const char *embedded, HashConvert &target, bool keyIsUnicode, LogBase &log);
 
 // A flat view of a loaded table, built once from it, that answers every lookup the
@@ -36,12 +39,14 @@ bool isMultiByte(int codePage);
 void ensureTableToUnicode(int codePage);
 void ensureTableFromUnicode(int codePage);
 
-// The loaded tables, or null when the page has none or it could not be loaded.
+// The tables (loading them first), or null when the page has none or there was no
+// memory for it. A table whose embedded data is damaged is kept, empty.
 const UnicodeLookup *singleByteToUnicode(int codePage);
 const HashConvert *multiByteToUnicode(int codePage);
 const HashConvert *fromUnicode(int codePage);
 
-// Flat forms of the loaded tables (loading them first), or null.
+// Flat forms of the tables (loading them first), or null. flatToUnicode serves the
+// multi-byte pages only: a single-byte page's UnicodeLookup is flat already.
 const FlatFromUnicode *flatFromUnicode(int codePage);
 const FlatToUnicode *flatToUnicode(int codePage);
 
