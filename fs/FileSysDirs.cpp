@@ -13,8 +13,6 @@ namespace {
 
 const char cannotEnsure[] = "Cannot ensure directory existence";
 
-// FILE_ATTRIBUTE_REPARSE_POINT: a junction or a symbolic link.
-const DWORD reparsePointAttribute = 0x00000400;
 
 bool createLevelIfMissing(const StringBuffer &path, LogBase *log) {
     bool created = false;
@@ -195,7 +193,7 @@ void FileSys::deleteTreeContents(const char *ansiPath, LogBase *log) {
             continue;
         }
         // A linked directory is removed as a link; what it points at is not ours.
-        if ((entry.dwFileAttributes & reparsePointAttribute) == 0)
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
             deleteTreeContents(child.getString(), log);
         removeDirectory(childPath, nullptr);
     } while (FindNextFileA(find, &entry));

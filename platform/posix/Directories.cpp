@@ -35,6 +35,15 @@ template <typename Char> BOOL removeDirectory(const Char *path) {
     struct stat info;
     if (lstat(target.path.text(), &info) != 0)
         return fail(missingPathError(target.path.text(), errno));
+    if (S_ISLNK(info.st_mode)) {
+        // A link to a directory is removed as a link, as Windows removes a
+        // directory symbolic link without touching its target.
+        struct stat targetInfo;
+        if (stat(target.path.text(), &targetInfo) != 0 || !S_ISDIR(targetInfo.st_mode))
+            return fail(ERROR_DIRECTORY);
+        if (unlink(target.path.text()) == 0) return TRUE;
+        return fail(errorFromErrno(errno));
+    }
     if (!S_ISDIR(info.st_mode)) return fail(ERROR_DIRECTORY);
     if (rmdir(target.path.text()) == 0) return TRUE;
     int rmdirError = errno;

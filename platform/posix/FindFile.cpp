@@ -73,11 +73,15 @@ bool nextEntry(FindObject *find, Entry *entry) {
         if (!find->matchAll && !matches(find->pattern, find->patternLength, name)) continue;
         struct stat info;
         int dirFd = dirfd(find->directory);
-        if (fstatat(dirFd, name, &info, 0) != 0 &&
-            fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // gone since readdir
+        struct stat linkInfo;
+        if (fstatat(dirFd, name, &linkInfo, AT_SYMLINK_NOFOLLOW) != 0) continue; // gone
+        bool isLink = S_ISLNK(linkInfo.st_mode);
+        if (!isLink || fstatat(dirFd, name, &info, 0) != 0) info = linkInfo;
         entry->name = name;
         entry->attributes = attributesOf(info);
+        // Windows lists a symbolic link as a reparse point, so that tree walks
+        // can leave it alone instead of descending into its target.
+        if (isLink) entry->attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
         entry->size = S_ISDIR(info.st_mode) ? 0 : uint64_t(info.st_size);
         entry->written = fileTimeOf(info.st_mtim);
         entry->accessed = fileTimeOf(info.st_atim);

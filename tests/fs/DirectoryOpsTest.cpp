@@ -184,6 +184,24 @@ TEST_F(DirectoryOpsTest, DeleteTreeContentsEmptiesButKeepsTheDirectory) {
     EXPECT_TRUE(std::filesystem::is_empty(fsPath(root)));
 }
 
+#ifndef _WIN32
+// Symbolic links need privileges on Windows; natively they are ordinary.
+TEST_F(DirectoryOpsTest, DeleteTreeContentsRemovesLinksWithoutEmptyingTheirTargets) {
+    std::string root = path("tree");
+    std::string outside = path("outside");
+    std::filesystem::create_directories(fsPath(root));
+    std::filesystem::create_directories(fsPath(outside + "/inner"));
+    writeFile(outside + "/inner/precious.txt", "p");
+    writeFile(outside + "/file.txt", "f");
+    std::filesystem::create_directory_symlink(fsPath(outside), fsPath(root + "/dirlink"));
+    std::filesystem::create_symlink(fsPath(outside + "/file.txt"), fsPath(root + "/filelink"));
+    FileSys::deleteTreeContents(root.c_str(), &log);
+    EXPECT_TRUE(std::filesystem::is_empty(fsPath(root)));
+    EXPECT_EQ("p", readFile(outside + "/inner/precious.txt"));
+    EXPECT_EQ("f", readFile(outside + "/file.txt"));
+}
+#endif
+
 TEST_F(DirectoryOpsTest, DeleteTreeContentsRefusesWildcards) {
     std::string root = path("tree");
     std::filesystem::create_directories(fsPath(root));
