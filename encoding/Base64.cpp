@@ -6,7 +6,7 @@
 
 namespace {
 
-const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // The two characters of every 12-bit value, so that a 3-byte group costs two lookups.
 struct Base64PairTable {
