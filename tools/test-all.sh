@@ -26,6 +26,20 @@ for preset in native native-asan native-tsan windows-x64 windows-x86; do
     build "$preset"
 done
 
+# The fuzz target is built with clang and run briefly, so that it keeps building
+# and a shallow finding shows at once; long runs are done by hand.
+fuzz_smoke() {
+    echo "== fuzz convert_fuzz (60 s)"
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz -j "$jobs" --target convert_fuzz
+    local corpus=build/fuzz/corpus/convert
+    mkdir -p "$corpus"
+    build/fuzz/fuzz/convert_fuzz -max_total_time=60 -print_final_stats=1 "$corpus" \
+        >build/fuzz/convert_fuzz.log 2>&1 || { tail -n 40 build/fuzz/convert_fuzz.log; return 1; }
+    grep -E '^stat::number_of_executed_units|^Done' build/fuzz/convert_fuzz.log || true
+}
+
+fuzz_smoke
 run_tests native
 run_tests native-asan
 run_tests native-tsan
