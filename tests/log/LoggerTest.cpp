@@ -1,172 +1,122 @@
 #include "log/Logger.h"
 #include "core/XString.h"
 #include "tests/log/LogTestSupport.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
-const char bareText[] = "TarnixLog:\r\n--TarnixLog\r\n";
-
-TEST(LoggerData, TagIsTrimmedAndSpacesBecomeUnderscores) {
-    Logger log;
-    EXPECT_TRUE(log.logData(" my tag ", "v"));
-    EXPECT_TRUE(log.logData("\t\r\nedged\n", "w"));
-    EXPECT_TRUE(log.logData("a  b c", "x"));
-    EXPECT_EQ("TarnixLog:\r\n  my_tag: v\r\n  edged: w\r\n  a__b_c: x\r\n--TarnixLog\r\n",
-              textOf(log));
+// The tree, and the debug file that mirrors it line by line with four spaces per open
+// context where the text rendering indents by two.
+TEST(Logger, TreeAndDebugFileFollowTheCalls) {
+    struct Case {
+        std::vector<std::string> steps;
+        std::string text;
+        std::string debugFile;
+    };
+    const Case cases[] = {
+        // A leave at the root is written but changes nothing, the depth included.
+        {{"<", "i:top", ">A", ">B", "i:inB", "<", "e:inA", "<", "i:root"},
+         "  top\r\n  A:\r\n    B:\r\n      inB\r\n    --B\r\n    inA\r\n  --A\r\n  root\r\n",
+         "(leaveContext)\r\ntop\r\nA:\r\n    B:\r\n        inB\r\n        (leaveContext)\r\n    "
+         "inA\r\n"
+         "    (leaveContext)\r\nroot\r\n"},
+        // An empty context goes as it is left, which may empty its parent in turn; directly
+        // under the root every context stays, as hosts expect one per method call.
+        {{">A", ">B", ">C", "<", "<", "<", ">D", "<"},
+         "  A:\r\n  --A\r\n  D:\r\n  --D\r\n",
+         "A:\r\n    B:\r\n        C:\r\n            (leaveContext)\r\n        (leaveContext)\r\n"
+         "    (leaveContext)\r\nD:\r\n    (leaveContext)\r\n"},
+        // A call cut short leaves contexts open; the next call's clear drops them from the
+        // tree and brings the file back to depth 0, but keeps the file.
+        {{">A", ">B", "i:x", "!", ">C", "i:y", "<"},
+         "  C:\r\n    y\r\n  --C\r\n",
+         "A:\r\n    B:\r\n        x\r\nC:\r\n    y\r\n    (leaveContext)\r\n"},
+        // Tags become element names: trimmed, spaces made underscores. Values and texts are
+        // kept byte for byte, and never taken as a printf format.
+        {{" my tag =v", "\t\r\nedged\n=w", "a  b c=x", "t=  two  words  ",
+          "empty=", "dump=0011\n2233", "i:caf\xC3\xA9 %s %d", "i:"},
+         "  my_tag: v\r\n  edged: w\r\n  a__b_c: x\r\n  t:   two  words  \r\n  empty: \r\n"
+         "  dump: 0011\n2233\r\n  caf\xC3\xA9 %s %d\r\n  \r\n",
+         "my_tag: v\r\nedged: w\r\na__b_c: x\r\nt:   two  words  \r\nempty: \r\n"
+         "dump: 0011\n2233\r\ncaf\xC3\xA9 %s %d\r\n\r\n"},
+        // Raw entries are for the renderings only; nothing here even creates the file.
+        {{"!", "r:raw"}, "  raw\r\n", "<missing>"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
+        TempDir dir;
+        Logger log;
+        setDebugPath(log, dir.file("debug.log"));
+        play(log, c.steps);
+        EXPECT_EQ(rootText(c.text), textOf(log));
+        EXPECT_EQ(c.debugFile, readWholeFile(dir.file("debug.log")));
+    }
 }
 
-TEST(LoggerData, BlankOrNullTagIsRefused) {
+TEST(Logger, NullTextsAndBlankTags) {
+    TempDir dir;
     Logger log;
-    EXPECT_FALSE(log.logData("", "v"));
-    EXPECT_FALSE(log.logData("   ", "v"));
-    EXPECT_FALSE(log.logData(" \t\r\n", "v"));
-    EXPECT_FALSE(log.logData(nullptr, "v"));
-    EXPECT_EQ(bareText, textOf(log));
-}
-
-TEST(LoggerData, NullValueIsRecordedAsNullMarker) {
-    Logger log;
+    setDebugPath(log, dir.file("debug.log"));
+    for (const char *tag : {"", "   ", " \t\r\n", static_cast<const char *>(nullptr)})
+        EXPECT_FALSE(log.logData(tag, "v")) << (tag != nullptr ? tag : "null tag");
+    EXPECT_TRUE(log.logError(nullptr) && log.logInfo(nullptr) && log.logRaw(nullptr));
     EXPECT_TRUE(log.logData("value", nullptr));
-    EXPECT_TRUE(log.logData("empty", ""));
-    EXPECT_EQ("TarnixLog:\r\n  value: (NULL)\r\n  empty: \r\n--TarnixLog\r\n", textOf(log));
-    EXPECT_EQ("<TarnixLog>\r\n<value>(NULL)</value>\r\n<empty></empty>\r\n</TarnixLog>\r\n",
-              xmlOf(log));
+    EXPECT_EQ(rootText("  value: (NULL)\r\n"), textOf(log));
+    EXPECT_EQ("value: (NULL)\r\n", readWholeFile(dir.file("debug.log")));
 }
 
-TEST(LoggerData, ValueKeepsItsSpaces) {
+TEST(DebugLogFile, IsClosedBetweenLinesAndStopsWhenThePathIsEmptyOrUnusable) {
+    TempDir dir;
+    const std::string path = dir.file("debug.log");
     Logger log;
-    EXPECT_TRUE(log.logData("t", "  two  words  "));
-    EXPECT_EQ("TarnixLog:\r\n  t:   two  words  \r\n--TarnixLog\r\n", textOf(log));
-}
-
-TEST(LoggerMessages, NullTextsRecordNothingAndSucceed) {
-    Logger log;
-    EXPECT_TRUE(log.logError(nullptr));
-    EXPECT_TRUE(log.logInfo(nullptr));
-    EXPECT_TRUE(log.logRaw(nullptr));
-    EXPECT_EQ(bareText, textOf(log));
-}
-
-TEST(LoggerMessages, EveryRecordingOperationReturnsTrue) {
-    Logger log;
-    EXPECT_TRUE(log.enterContext("c", true));
-    EXPECT_TRUE(log.logError("e"));
-    EXPECT_TRUE(log.logInfo("i"));
-    EXPECT_TRUE(log.logRaw("r"));
-    EXPECT_TRUE(log.logData("d", "v"));
-    EXPECT_TRUE(log.leaveContext());
-    EXPECT_TRUE(log.leaveContext()) << "leave at the root";
-    EXPECT_TRUE(log.clearLog());
-    EXPECT_EQ(bareText, textOf(log));
-}
-
-TEST(LoggerMessages, EmptyTextIsAnEntry) {
-    Logger log;
-    log.logInfo("");
-    EXPECT_EQ("<TarnixLog>\r\n<info></info>\r\n</TarnixLog>\r\n", xmlOf(log));
-}
-
-TEST(LoggerContexts, LeftContextsReturnEntriesToTheParent) {
-    Logger log;
-    log.enterContext("A", true);
-    log.enterContext("B", true);
-    log.logInfo("in B");
-    log.leaveContext();
-    log.logInfo("in A");
-    log.leaveContext();
-    log.logInfo("in root");
-    EXPECT_EQ("TarnixLog:\r\n  A:\r\n    B:\r\n      in B\r\n    --B\r\n    in A\r\n  --A\r\n"
-              "  in root\r\n--TarnixLog\r\n",
+    XString got;
+    log.getDebugLogFilePath(got);
+    EXPECT_TRUE(got.isEmpty()) << got.getUtf8();
+    got.setFromUtf8("stale");
+    setDebugPath(log, path);
+    log.getDebugLogFilePath(got);
+    EXPECT_EQ(path, got.getUtf8());
+    // Hosts read, move or delete the file between entries; Windows refuses to delete an open
+    // file, and POSIX would leave later lines in the deleted one.
+    play(log, {">Call"});
+    EXPECT_EQ("Call:\r\n", readWholeFile(path));
+    ASSERT_EQ(0, remove(path.c_str()));
+    play(log, {"i:kept"});
+    setDebugPath(log, "");
+    play(log, {"i:not mirrored"});
+    EXPECT_EQ("    kept\r\n", readWholeFile(path));
+    const std::string unusable = dir.file("no-such-dir") + "/x.log";
+    setDebugPath(log, unusable);
+    play(log, {"e:e", "<"});
+    EXPECT_EQ("<missing>", readWholeFile(unusable));
+    EXPECT_EQ(rootText("  Call:\r\n    kept\r\n    not mirrored\r\n    e\r\n  --Call\r\n"),
               textOf(log));
 }
 
-TEST(LoggerContexts, ClearDropsOpenContexts) {
+TEST(SaveXml, ReplacesTheFileWithTheXmlRenderingOrFailsWithoutALogEntry) {
+    TempDir dir;
+    const std::string path = dir.file("log.xml");
     Logger log;
-    log.enterContext("Open", true);
-    log.enterContext("Deeper", true);
-    log.clearLog();
-    log.logInfo("after");
-    EXPECT_EQ("TarnixLog:\r\n  after\r\n--TarnixLog\r\n", textOf(log));
-}
+    play(log, {"i:a much longer earlier log that must not survive the next save"});
+    ASSERT_TRUE(log.saveXml(false, path.c_str()));
+    play(log, {"!", ">FileOpen", "e:Cannot open <x>", "<"});
+    const std::string xml =
+        rootXml("<FileOpen>\r\n<error><![CDATA[Cannot open <x>]]></error>\r\n</FileOpen>\r\n");
+    EXPECT_TRUE(log.saveXml(false, path.c_str()));
+    EXPECT_EQ(xml, readWholeFile(path));
 
-TEST(LoggerDataX, RecordsTheUtf8Form) {
-    Logger log;
-    XString value;
-    value.setFromUtf8("caf\xC3\xA9");
-    log.logDataX("name", value);
-    XString empty;
-    log.logDataX("nothing", empty);
-    EXPECT_EQ("TarnixLog:\r\n  name: caf\xC3\xA9\r\n  nothing: \r\n--TarnixLog\r\n", textOf(log));
-}
-
-TEST(LoggerDataX, ConvertsFromTheAnsiForm) {
-    // 0xE9 is e acute in code page 1252.
-    if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page is " << GetACP();
-    Logger log;
-    XString value;
-    value.setFromAnsi("caf\xE9");
-    log.logDataX("name", value);
-    EXPECT_EQ("TarnixLog:\r\n  name: caf\xC3\xA9\r\n--TarnixLog\r\n", textOf(log));
-}
-
-TEST(LoggerDebugPath, StartsEmptyAndReadsBackWhatWasSet) {
-    Logger log;
-    XString path;
-    path.setFromUtf8("placeholder");
-    log.getDebugLogFilePath(path);
-    EXPECT_TRUE(path.isEmpty()) << "got \"" << path.getUtf8() << "\"";
-
-    XString wanted;
-    wanted.setFromUtf8("C:\\logs\\d\xC3\xA9"
-                       "bug.txt");
-    log.setDebugLogFilePath(wanted);
-    log.getDebugLogFilePath(path);
-    EXPECT_STREQ("C:\\logs\\d\xC3\xA9"
-                 "bug.txt",
-                 path.getUtf8());
-
-    wanted.clear();
-    log.setDebugLogFilePath(wanted);
-    log.getDebugLogFilePath(path);
-    EXPECT_TRUE(path.isEmpty()) << "got \"" << path.getUtf8() << "\"";
-}
-
-TEST(LoggerAsLogBase, ConveniencesReachTheTree) {
-    Logger log;
-    LogBase &base = log;
-    base.enterContext("Call", true);
-    base.logDataLong("count", -3);
-    base.logDataHex32("code", 255);
-    base.logDataHexDump("bytes", "\x0A\x1B\x2C", 3);
-    base.logMemoryAllocFailed(4, 100);
-    base.leaveContext();
-    EXPECT_EQ("TarnixLog:\r\n"
-              "  Call:\r\n"
-              "    count: -3\r\n"
-              "    code: 0xff\r\n"
-              "    bytes: 0A1B 2C\r\n"
-              "    Memory allocation failed.\r\n"
-              "    failurePoint: 4\r\n"
-              "    numBytes: 100\r\n"
-              "  --Call\r\n"
-              "--TarnixLog\r\n",
-              textOf(log));
-}
-
-TEST(LoggerLock, OperationsNestUnderAHeldLock) {
-    // The owner may hold the lock around a sequence of operations: it is recursive.
-    Logger log;
-    log.enterCriticalSection();
-    log.enterContext("held", true);
-    log.logInfo("x");
-    log.leaveContext();
-    std::string text = textOf(log);
-    log.leaveCriticalSection();
-    EXPECT_EQ("TarnixLog:\r\n  held:\r\n    x\r\n  --held\r\n--TarnixLog\r\n", text);
+    const std::string unusable = dir.file("no-such-dir") + "/x.xml";
+    EXPECT_FALSE(log.saveXml(false, unusable.c_str()));
+    EXPECT_EQ("<missing>", readWholeFile(unusable));
+    EXPECT_FALSE(log.saveXml(false, "") || log.saveXml(false, nullptr));
+    // The file writer is given no log, so neither saving nor failing adds to this one.
+    EXPECT_EQ(xml, xmlOf(log));
 }
 
 } // namespace
