@@ -1,10 +1,11 @@
-// The Win32 calls the system relies on behave as on Windows in both builds.
-#include "platform/Win32.h"
-
-#include <gtest/gtest.h>
+// The Win32 calls the system relies on behave as on Windows in both builds:
+// messages, threads, version, names and random bytes (for the log header and
+// the random source).
+#include "tests/platform/PlatformTest.h"
 
 #include <atomic>
-#include <string>
+#include <cstring>
+#include <set>
 #include <thread>
 
 namespace {
@@ -22,81 +23,63 @@ std::string systemMessage(DWORD code) {
 
 // Wine's system messages are its own wording, not Windows'; under Wine only their
 // form is checked.
-bool runningUnderWine() {
-#ifdef _WIN32
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
-}
-
-struct MessageCase {
-    DWORD code;
-    const char *text;
-};
-
-class SystemMessageTest : public testing::TestWithParam<MessageCase> {};
-
-TEST_P(SystemMessageTest, EnglishTextEndsInCrLf) {
-    const MessageCase &expected = GetParam();
-    std::string text = systemMessage(expected.code);
-    if (runningUnderWine()) {
-        ASSERT_GT(text.size(), 2u) << "code " << expected.code;
-        EXPECT_EQ("\r\n", text.substr(text.size() - 2)) << "code " << expected.code;
-        return;
+TEST(SystemMessageTest, EnglishTextEndsInCrLf) {
+    struct Case {
+        DWORD code;
+        const char *text;
+    };
+    // The codes the file layer records, with the texts Windows gives for them.
+    const Case cases[] = {
+        {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified."},
+        {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
+        {ERROR_ACCESS_DENIED, "Access is denied."},
+        {ERROR_INVALID_HANDLE, "The handle is invalid."},
+        {ERROR_NOT_READY, "The device is not ready."},
+        {ERROR_SHARING_VIOLATION,
+         "The process cannot access the file because it is being used by another process."},
+        {ERROR_HANDLE_EOF, "Reached the end of the file."},
+        {ERROR_FILE_EXISTS, "The file exists."},
+        {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
+        {ERROR_DISK_FULL, "There is not enough space on the disk."},
+        {ERROR_INVALID_NAME, "The filename, directory name, or volume label syntax is incorrect."},
+        {ERROR_NEGATIVE_SEEK,
+         "An attempt was made to move the file pointer before the beginning of the file."},
+        {ERROR_DIR_NOT_EMPTY, "The directory is not empty."},
+        {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
+        {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
+        {ERROR_DIRECTORY, "The directory name is invalid."},
+        {ERROR_BAD_NETPATH, "The network path was not found."},
+        {ERROR_INVALID_DRIVE, "The system cannot find the drive specified."},
+        {ERROR_NO_MORE_FILES, "There are no more files."},
+        {ERROR_WRITE_PROTECT, "The media is write protected."},
+        {ERROR_LOCK_VIOLATION, "The process cannot access the file because another process has "
+                               "locked a portion of the file."}};
+    for (const Case &c : cases) {
+        std::string text = systemMessage(c.code);
+        if (runningUnderWine()) {
+            EXPECT_TRUE(text.size() > 2 && text.substr(text.size() - 2) == "\r\n")
+                << c.code << ": " << text;
+        } else {
+            EXPECT_EQ(std::string(c.text) + "\r\n", text) << c.code;
+        }
     }
-    EXPECT_EQ(std::string(expected.text) + "\r\n", text) << "code " << expected.code;
+    SetLastError(0xDEADBEEF);
+    std::string unknown = systemMessage(0x2BADF00Du);
+    DWORD error = GetLastError();
+    EXPECT_EQ("", unknown);
+    EXPECT_EQ(317u, error) << "ERROR_MR_MID_NOT_FOUND: the system has no text for the code";
 }
 
-// The codes the file layer records, with the texts Windows gives for them.
-INSTANTIATE_TEST_SUITE_P(
-    FileLayerCodes, SystemMessageTest,
-    testing::Values(
-        MessageCase{ERROR_FILE_NOT_FOUND, "The system cannot find the file specified."},
-        MessageCase{ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
-        MessageCase{ERROR_ACCESS_DENIED, "Access is denied."},
-        MessageCase{ERROR_INVALID_HANDLE, "The handle is invalid."},
-        MessageCase{ERROR_NOT_READY, "The device is not ready."},
-        MessageCase{ERROR_SHARING_VIOLATION, "The process cannot access the file because it is "
-                                             "being used by another process."},
-        MessageCase{ERROR_HANDLE_EOF, "Reached the end of the file."},
-        MessageCase{ERROR_FILE_EXISTS, "The file exists."},
-        MessageCase{ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
-        MessageCase{ERROR_DISK_FULL, "There is not enough space on the disk."},
-        MessageCase{ERROR_INVALID_NAME,
-                    "The filename, directory name, or volume label syntax is incorrect."},
-        MessageCase{ERROR_NEGATIVE_SEEK, "An attempt was made to move the file pointer before "
-                                         "the beginning of the file."},
-        MessageCase{ERROR_DIR_NOT_EMPTY, "The directory is not empty."},
-        MessageCase{ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
-        MessageCase{ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
-        MessageCase{ERROR_DIRECTORY, "The directory name is invalid."},
-        MessageCase{ERROR_BAD_NETPATH, "The network path was not found."},
-        MessageCase{ERROR_INVALID_DRIVE, "The system cannot find the drive specified."},
-        MessageCase{ERROR_NO_MORE_FILES, "There are no more files."},
-        MessageCase{ERROR_WRITE_PROTECT, "The media is write protected."},
-        MessageCase{ERROR_LOCK_VIOLATION, "The process cannot access the file because another "
-                                          "process has locked a portion of the file."}));
-
-TEST(FormatMessageTest, UnknownCodeGivesNoText) {
-    char *text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, 0x2BADF00Du, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                  reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    EXPECT_EQ(0u, length);
-    EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
-}
-
+// GetCurrentThreadId tells the log's threads apart.
 TEST(LastErrorTest, IsKeptPerThread) {
     std::atomic<int> step{0};
-    DWORD seenByOtherThread = 12345;
+    DWORD seenByOtherThread = 12345, otherThreadId = 0;
     std::thread other([&] {
         while (step.load() != 1) {
         }
         SetLastError(ERROR_DISK_FULL);
         seenByOtherThread = GetLastError();
+        otherThreadId = GetCurrentThreadId();
         step = 2;
     });
     // Read before join: creating and joining a thread may set the last error.
@@ -108,12 +91,7 @@ TEST(LastErrorTest, IsKeptPerThread) {
     other.join();
     EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), seenByOtherThread);
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), seenHere);
-}
-
-TEST(CodePageTest, AnsiAndOemCodePagesAreThoseOfAnEnglishSystem) {
-    // Wine's default prefix and the POSIX layer both report an English system.
-    EXPECT_EQ(1252u, GetACP());
-    EXPECT_EQ(437u, GetOEMCP());
+    EXPECT_NE(GetCurrentThreadId(), otherThreadId);
 }
 
 TEST(CriticalSectionTest, IsRecursiveAndExcludesOtherThreads) {
@@ -149,16 +127,69 @@ TEST(InterlockedTest, CountsExactlyUnderContention) {
     a.join();
     b.join();
     EXPECT_EQ(200000, counter);
+    // Each returns the new value.
     EXPECT_EQ(200001, InterlockedIncrement(&counter));
     EXPECT_EQ(200000, InterlockedDecrement(&counter));
 }
 
-TEST(TickCountTest, AdvancesAcrossASleep) {
-    DWORD before = GetTickCount();
-    Sleep(30);
-    DWORD elapsed = GetTickCount() - before;
-    EXPECT_GE(elapsed, 20u);
-    EXPECT_NE(0u, GetCurrentThreadId());
+TEST(VersionTest, IsACurrentEnglishWindowsNt) {
+    // Wine's default prefix and the POSIX layer both report an English system.
+    EXPECT_EQ(1252u, GetACP());
+    EXPECT_EQ(437u, GetOEMCP());
+    OSVERSIONINFOA info;
+    memset(&info, 0xCC, sizeof info);
+    ASSERT_EQ(148u, sizeof info);
+    info.dwOSVersionInfoSize = sizeof info;
+    ASSERT_TRUE(GetVersionExA(&info)) << "error " << GetLastError();
+    EXPECT_EQ(148u, info.dwOSVersionInfoSize);
+    EXPECT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), info.dwPlatformId);
+    // At least Windows 7, which also rules out the legacy system (4).
+    EXPECT_GE(info.dwMajorVersion * 100 + info.dwMinorVersion, 601u);
+    EXPECT_LT(strlen(info.szCSDVersion), sizeof info.szCSDVersion);
+    info.dwOSVersionInfoSize = 100;
+    EXPECT_FAILS_WITH(ERROR_INSUFFICIENT_BUFFER, GetVersionExA(&info));
+}
+
+// The two calls count the terminator differently, both on success and when
+// the buffer is too small.
+TEST(ComputerAndUserNameTest, BufferProtocols) {
+    char name[400]; // the size the log header uses
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    ASSERT_TRUE(GetComputerNameA(name, &size)) << "error " << GetLastError();
+    EXPECT_EQ(strlen(name), size);
+    EXPECT_GT(size, 0u);
+    EXPECT_LE(size, static_cast<DWORD>(MAX_COMPUTERNAME_LENGTH));
+    DWORD smallSize = 1;
+    EXPECT_FAILS_WITH(ERROR_BUFFER_OVERFLOW, GetComputerNameA(name, &smallSize));
+    EXPECT_EQ(size + 1, smallSize);
+
+    size = sizeof name;
+    ASSERT_TRUE(GetUserNameA(name, &size)) << "error " << GetLastError();
+    EXPECT_EQ(strlen(name) + 1, size);
+    EXPECT_GT(size, 1u);
+    smallSize = 1;
+    EXPECT_FAILS_WITH(ERROR_INSUFFICIENT_BUFFER, GetUserNameA(name, &smallSize));
+    EXPECT_EQ(size, smallSize);
+}
+
+TEST(CryptRandomTest, VerifyContextGivesFreshBytes) {
+    // The random source asks for this provider first; it must do on both builds.
+    HCRYPTPROV provider = 0;
+    ASSERT_TRUE(CryptAcquireContextA(&provider, nullptr,
+                                     "Microsoft Base Cryptographic Provider v1.0", PROV_RSA_FULL,
+                                     CRYPT_VERIFYCONTEXT))
+        << "error " << std::hex << GetLastError();
+    unsigned char first[1000] = {}, second[1000] = {};
+    ASSERT_TRUE(CryptGenRandom(provider, sizeof first, first));
+    ASSERT_TRUE(CryptGenRandom(provider, sizeof second, second));
+    EXPECT_NE(0, memcmp(first, second, sizeof first));
+    // 1000 random bytes take nearly all 256 values.
+    EXPECT_GT(std::set<unsigned char>(first, first + sizeof first).size(), 200u);
+    EXPECT_TRUE(CryptReleaseContext(provider, 0));
+
+    SetLastError(0xDEADBEEF);
+    EXPECT_FALSE(CryptAcquireContextA(&provider, nullptr, nullptr, 999, CRYPT_VERIFYCONTEXT));
+    EXPECT_NE(0xDEADBEEFu, GetLastError());
 }
 
 } // namespace
