@@ -386,7 +386,10 @@ const char *XString::getUtf8() {
 
 const StringBuffer &XString::getUtf8Sb() {
     if (m_utf8Current) return m_utf8;
-    if (m_ansiCurrent) {
+    // A lossy ANSI form is the source only when nothing better holds the text;
+    // after getAnsi on text outside the code page the UTF-16 form is still whole.
+    bool ansiIsLossy = m_ansiStatus == AnsiDoesNotFit && m_utf16Current;
+    if (m_ansiCurrent && !ansiIsLossy) {
         int n = m_ansi.getSize();
         DataBuffer converted;
         uint64_t reserve = static_cast<uint64_t>(n) + n / 16 + 4;

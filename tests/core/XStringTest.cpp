@@ -85,6 +85,9 @@ const StateRow stateRows[] = {
     {"WideOfUtf8", X(x.setFromUtf8("\xCE\xA9" CJK); x.getUtf16()), "16 - 8 /0", "\xCE\xA9" CJK},
     {"AnsiFromUtf8", X(x.setFromUtf8("caf\xC3\xA9"); x.getAnsi()), "-- A 8 /1", "caf\xC3\xA9"},
     {"AnsiFromUtf16", X(setWide(x, u"\u00E9t"); x.getAnsi()), "16 A - /1", "\xC3\xA9t"},
+    // The whole UTF-16 form, not the lossy ANSI one, gives the UTF-8 text.
+    {"Utf8NotOfLossyAnsi", X(setWide(x, u"a\u65E5"); x.getAnsi(); x.getUtf8()), "16 A 8 /2",
+     "a" CJK},
     {"AnsiThatLoses", X(prefill(x)), "-- A 8 /2", CJK},
     {"WideNotOfLossyAnsi", X(prefill(x); x.getUtf16()), "16 A 8 /2", CJK},
     {"CanBeAnsiFits", X(x.setFromUtf8("abc"); x.canBeAnsi()), "-- A 8 /1", "abc"},
