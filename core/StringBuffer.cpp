@@ -31,9 +31,13 @@ const int fillPattern = static_cast<int>(0xDDDDDDDDu);
 // below happens at a position under the length or after a growth.
 const char sharedEmptyBlock[1] = {0};
 
-inline char *sharedEmpty() { return const_cast<char *>(sharedEmptyBlock); }
+inline char *sharedEmpty() {
+    return const_cast<char *>(sharedEmptyBlock);
+}
 
-inline bool isWhitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+inline bool isWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 inline bool pointsInto(const void *p, const char *block, int size) {
     uintptr_t address = reinterpret_cast<uintptr_t>(p);
@@ -43,8 +47,8 @@ inline bool pointsInto(const void *p, const char *block, int size) {
 
 // Searches the counted content, so that bytes after an embedded 0 are kept and searched.
 inline const char *findIn(const char *text, int length, const char *find, int findLength) {
-    return reinterpret_cast<const char *>(findBytes(text, static_cast<uint32_t>(length), find,
-                                                    static_cast<uint32_t>(findLength)));
+    return reinterpret_cast<const char *>(
+        findBytes(text, static_cast<uint32_t>(length), find, static_cast<uint32_t>(findLength)));
 }
 
 // Bounded strlen for lengths that must fit the int fields.
@@ -81,8 +85,10 @@ StringBuffer::StringBuffer(const char *text)
     int length = 0;
     int size = nullTextSize;
     if (text != nullptr) {
-        if (textLength(text, length)) size = length + 1;
-        else size = 0; // too long for the length field: no block
+        if (textLength(text, length))
+            size = length + 1;
+        else
+            size = 0; // too long for the length field: no block
     }
     if (size > 0) m_data = static_cast<char *>(malloc(static_cast<size_t>(size)));
     if (m_data == nullptr) {
@@ -322,7 +328,8 @@ void StringBuffer::takeDataBuffer(DataBuffer &data) {
     if (data.isBorrowed()) {
         // A borrowed block is not ours to own: copy it instead.
         if (size - 1 <= static_cast<uint32_t>(INT_MAX - 1)) {
-            appendRaw(reinterpret_cast<const char *>(data.getData()), static_cast<int>(size - 1), 1);
+            appendRaw(reinterpret_cast<const char *>(data.getData()), static_cast<int>(size - 1),
+                      1);
         }
         return;
     }
@@ -370,7 +377,8 @@ bool StringBuffer::appendN(const void *bytes, int n) {
     if (!appendRaw(static_cast<const char *>(bytes), n, 0)) return false;
     // appendN never leaves a NUL at the end of the counted content.
     int length = m_length;
-    while (length > 0 && m_data[length - 1] == 0) --length;
+    while (length > 0 && m_data[length - 1] == 0)
+        --length;
     m_length = length;
     return true;
 }
@@ -390,7 +398,8 @@ bool StringBuffer::appendCharN(char c, int n) {
     if (!growFor(n, 0)) return false;
     memset(m_data + m_length, c, static_cast<size_t>(n));
     int length = m_length + n;
-    while (length > 0 && m_data[length - 1] == 0) --length;
+    while (length > 0 && m_data[length - 1] == 0)
+        --length;
     m_length = length;
     m_data[length] = 0;
     return true;
@@ -462,9 +471,11 @@ void StringBuffer::trim2() {
     checkValid();
     if (m_length == 0) return;
     int end = m_length;
-    while (end > 0 && isWhitespace(m_data[end - 1])) --end;
+    while (end > 0 && isWhitespace(m_data[end - 1]))
+        --end;
     int start = 0;
-    while (start < end && isWhitespace(m_data[start])) ++start;
+    while (start < end && isWhitespace(m_data[start]))
+        ++start;
     if (start > 0) memmove(m_data, m_data + start, static_cast<size_t>(end - start));
     m_length = end - start;
     m_data[m_length] = 0;
@@ -496,8 +507,10 @@ bool StringBuffer::toCRLF() {
     int crCount = 0;
     int lfCount = 0;
     for (int i = 0; i < m_length; ++i) {
-        if (m_data[i] == '\r') ++crCount;
-        else if (m_data[i] == '\n') ++lfCount;
+        if (m_data[i] == '\r')
+            ++crCount;
+        else if (m_data[i] == '\n')
+            ++lfCount;
     }
     if (crCount == 0 && lfCount == 0) return true;
     // Grow first, so that a failure leaves the content as it was.
@@ -528,11 +541,18 @@ bool StringBuffer::encodeXmlSpecial() {
     int64_t extra = 0;
     for (int i = 0; i < m_length; ++i) {
         switch (m_data[i]) {
-        case '&': extra += 4; break;
+        case '&':
+            extra += 4;
+            break;
         case '<':
-        case '>': extra += 3; break;
-        case '"': extra += 5; break;
-        default: break;
+        case '>':
+            extra += 3;
+            break;
+        case '"':
+            extra += 5;
+            break;
+        default:
+            break;
         }
     }
     if (extra == 0) return true;
@@ -544,11 +564,20 @@ bool StringBuffer::encodeXmlSpecial() {
         const char *entity = nullptr;
         int entityLength = 0;
         switch (m_data[r]) {
-        case '&': entity = "&amp;", entityLength = 5; break;
-        case '<': entity = "&lt;", entityLength = 4; break;
-        case '>': entity = "&gt;", entityLength = 4; break;
-        case '"': entity = "&quot;", entityLength = 6; break;
-        default: break;
+        case '&':
+            entity = "&amp;", entityLength = 5;
+            break;
+        case '<':
+            entity = "&lt;", entityLength = 4;
+            break;
+        case '>':
+            entity = "&gt;", entityLength = 4;
+            break;
+        case '"':
+            entity = "&quot;", entityLength = 6;
+            break;
+        default:
+            break;
         }
         if (entity == nullptr) {
             m_data[--w] = m_data[r];
@@ -626,23 +655,14 @@ int StringBuffer::replaceAllOccurrences(const char *find, const char *replacemen
     return count;
 }
 
-bool StringBuffer::replaceFirstOccurrence(const char *find, const char *replacement) {
-    checkValid();
-    if (find == nullptr || *find == 0) return false;
-    int findLength;
-    if (!textLength(find, findLength)) return false;
-    const char *match = findIn(m_data, m_length, find, findLength);
-    if (match == nullptr) return false;
-    if (replacement == nullptr) return true;
-    int position = static_cast<int>(match - m_data);
-
-    // Cut, append the replacement, append the tail: done in place, with the growth
-    // checked first so that a failure leaves the content as it was.
+// Replaces findLength bytes at position, in place, with the growth checked first so
+// that a failure leaves the content as it was.
+bool StringBuffer::replaceAt(int position, int findLength, const char *replacement) {
     if (pointsInto(replacement, m_data, m_capacity)) {
         // The replacement lives in this block and would move with the tail: copy it.
         StringBuffer copy(replacement);
         if (copy.m_data == sharedEmpty() && *replacement != 0) return false;
-        return replaceFirstOccurrence(find, copy.m_data);
+        return replaceAt(position, findLength, copy.m_data);
     }
     int replacementLength;
     if (!textLength(replacement, replacementLength)) return false;
@@ -656,6 +676,17 @@ bool StringBuffer::replaceFirstOccurrence(const char *find, const char *replacem
     return true;
 }
 
+bool StringBuffer::replaceFirstOccurrence(const char *find, const char *replacement) {
+    checkValid();
+    if (find == nullptr || *find == 0) return false;
+    int findLength;
+    if (!textLength(find, findLength)) return false;
+    const char *match = findIn(m_data, m_length, find, findLength);
+    if (match == nullptr) return false;
+    if (replacement == nullptr) return true;
+    return replaceAt(static_cast<int>(match - m_data), findLength, replacement);
+}
+
 bool StringBuffer::replaceLastOccurrence(const char *find, const char *replacement) {
     checkValid();
     if (find == nullptr || *find == 0) return false;
@@ -666,29 +697,13 @@ bool StringBuffer::replaceLastOccurrence(const char *find, const char *replaceme
     if (match == nullptr) return false;
     for (;;) {
         const char *start = match + findLength;
-        const char *next = findIn(start, static_cast<int>(m_data + m_length - start), find, findLength);
+        const char *next =
+            findIn(start, static_cast<int>(m_data + m_length - start), find, findLength);
         if (next == nullptr) break;
         match = next;
     }
     if (replacement == nullptr) return true;
-    int position = static_cast<int>(match - m_data);
-
-    if (pointsInto(replacement, m_data, m_capacity)) {
-        // The replacement lives in this block and would move with the tail: copy it.
-        StringBuffer copy(replacement);
-        if (copy.m_data == sharedEmpty() && *replacement != 0) return false;
-        return replaceLastOccurrence(find, copy.m_data);
-    }
-    int replacementLength;
-    if (!textLength(replacement, replacementLength)) return false;
-    int difference = replacementLength - findLength;
-    if (difference > 0 && !growFor(difference, 1)) return false;
-    int tailStart = position + findLength;
-    memmove(m_data + position + replacementLength, m_data + tailStart,
-            static_cast<size_t>(m_length - tailStart) + 1);
-    memcpy(m_data + position, replacement, static_cast<size_t>(replacementLength));
-    m_length += difference;
-    return true;
+    return replaceAt(static_cast<int>(match - m_data), findLength, replacement);
 }
 
 // ---------------------------------------------------------------------------------
@@ -776,6 +791,7 @@ bool StringBuffer::is7bit(int n) const {
     int count = (n == 0 || n > m_length) ? m_length : n;
     unsigned char bits = 0;
     const unsigned char *p = reinterpret_cast<const unsigned char *>(m_data);
-    for (int i = 0; i < count; ++i) bits |= p[i];
+    for (int i = 0; i < count; ++i)
+        bits |= p[i];
     return (bits & 0x80) == 0;
 }

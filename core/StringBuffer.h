@@ -82,6 +82,7 @@ private:
     void checkValid() const;
     bool growFor(int need, int terminatorBytes);
     bool appendRaw(const char *src, int n, int terminatorBytes);
+    bool replaceAt(int position, int findLength, const char *replacement);
     void resetToFreshBlock(int size);
     void releaseBlock();
 
