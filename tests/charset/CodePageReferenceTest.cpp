@@ -1,177 +1,136 @@
 // Every table checked against a converter that did not make it: Windows' own
 // MultiByteToWideChar and WideCharToMultiByte in the Windows build (Wine's tables are
-// Windows'), glibc's iconv(3) in the native build. Each difference is listed below with
-// its reason; a best fit that the reference lacks is counted, not listed.
+// Windows'), glibc's iconv(3) in the native build. Each difference is listed in the .inc
+// files with its reason; a best fit that the reference lacks is counted, not listed.
 #include "charset/CodePageTables.h"
 
-#include "charset/HashConvert.h"
-#include "charset/UnicodeLookup.h"
+#include "ConvertTestSupport.h"
 #include "platform/Win32.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
-#include <string>
-#include <vector>
 
 #ifndef _WIN32
-#include <cerrno>
 #include <iconv.h>
 #endif
 
 namespace {
 
-// A code: 1 or 2 bytes, lead byte first; -1 for none. A Unicode value: -1 for none.
-struct Reference {
-    virtual ~Reference() {}
-    virtual bool open(int codePage) = 0;
-    virtual int decode(const unsigned char *bytes, int length) = 0;
-    virtual int encode(uint16_t unit) = 0;
+struct KnownDifferences {
+    int codePage;
+    const char *reference; // iconv name natively; unused in the Windows build
+    int bestFits;          // best fits of ours that the reference does not make
+    const char *summary;   // "" when the tables agree
+    const char *reason;
 };
+
+// A code is 1 or 2 bytes, lead byte first; -1 stands for none, as does a Unicode value -1.
+std::string bytesOfCode(int code) {
+    std::string bytes{static_cast<char>(code >> 8), static_cast<char>(code)};
+    return code > 0xFF ? bytes : bytes.substr(1);
+}
+
+int codeOf(const std::string &bytes) {
+    const unsigned char *b = reinterpret_cast<const unsigned char *>(bytes.data());
+    return bytes.size() == 1 ? b[0] : bytes.size() == 2 ? b[0] << 8 | b[1] : -1;
+}
 
 #ifdef _WIN32
 
-class WindowsReference : public Reference {
+class Reference {
 public:
-    bool open(int codePage) override {
-        m_codePage = static_cast<UINT>(codePage);
-        return IsValidCodePage(m_codePage) != 0;
-    }
-    int decode(const unsigned char *bytes, int length) override {
+    explicit Reference(const KnownDifferences &page)
+        : m_codePage(static_cast<UINT>(page.codePage)) {}
+    bool open() { return IsValidCodePage(m_codePage) != 0; }
+    int decode(int code) {
+        std::string bytes = bytesOfCode(code);
         wchar_t out[4];
-        int n = MultiByteToWideChar(m_codePage, MB_ERR_INVALID_CHARS,
-                                    reinterpret_cast<const char *>(bytes), length, out, 4);
+        int n = MultiByteToWideChar(m_codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                    static_cast<int>(bytes.size()), out, 4);
         return n == 1 ? static_cast<uint16_t>(out[0]) : -1;
     }
-    int encode(uint16_t unit) override {
+    int encode(int unit) {
         wchar_t in = static_cast<wchar_t>(unit);
         char out[8];
         BOOL usedDefault = FALSE;
         int n = WideCharToMultiByte(m_codePage, 0, &in, 1, out, sizeof(out), nullptr, &usedDefault);
-        if (n < 1 || n > 2 || usedDefault) return -1;
-        return n == 1
-                   ? static_cast<unsigned char>(out[0])
-                   : static_cast<unsigned char>(out[0]) << 8 | static_cast<unsigned char>(out[1]);
+        return n < 1 || usedDefault ? -1 : codeOf(std::string(out, static_cast<size_t>(n)));
     }
 
 private:
-    UINT m_codePage = 0;
+    UINT m_codePage;
 };
 
 #else
 
-class IconvReference : public Reference {
+class Reference {
 public:
-    explicit IconvReference(const char *name) : m_name(name) {}
-    ~IconvReference() override {
-        if (m_decoder != reinterpret_cast<iconv_t>(-1)) iconv_close(m_decoder);
-        if (m_encoder != reinterpret_cast<iconv_t>(-1)) iconv_close(m_encoder);
+    explicit Reference(const KnownDifferences &page) : m_name(page.reference) {}
+    ~Reference() {
+        if (m_decoder != kClosed) iconv_close(m_decoder);
+        if (m_encoder != kClosed) iconv_close(m_encoder);
     }
-    bool open(int) override {
+    bool open() {
         m_decoder = iconv_open("UTF-16LE", m_name);
         m_encoder = iconv_open(m_name, "UTF-16LE");
-        return m_decoder != reinterpret_cast<iconv_t>(-1) &&
-               m_encoder != reinterpret_cast<iconv_t>(-1);
+        return m_decoder != kClosed && m_encoder != kClosed;
     }
-    int decode(const unsigned char *bytes, int length) override {
-        unsigned char out[16];
-        size_t n = run(m_decoder, bytes, length, out, sizeof(out));
-        return n == 2 ? out[0] | out[1] << 8 : -1;
+    int decode(int code) {
+        std::string out = run(m_decoder, bytesOfCode(code));
+        return out.size() == 2 ? codeOf(std::string{out[1], out[0]}) : -1;
     }
-    int encode(uint16_t unit) override {
-        unsigned char in[2] = {static_cast<unsigned char>(unit & 0xFF),
-                               static_cast<unsigned char>(unit >> 8)};
-        unsigned char out[16];
-        size_t n = run(m_encoder, in, 2, out, sizeof(out));
-        if (n == 1) return out[0];
-        return n == 2 ? out[0] << 8 | out[1] : -1;
+    int encode(int unit) {
+        return codeOf(run(m_encoder, {static_cast<char>(unit), static_cast<char>(unit >> 8)}));
     }
 
 private:
-    // Output length, or 0 when the input is not converted whole.
-    static size_t run(iconv_t cd, const unsigned char *bytes, int length, unsigned char *out,
-                      size_t room) {
+    const iconv_t kClosed = reinterpret_cast<iconv_t>(-1);
+
+    // The output, or nothing when the input is not converted whole.
+    static std::string run(iconv_t cd, std::string input) {
+        char out[16];
+        char *in = &input[0], *outPtr = out;
+        size_t inLeft = input.size(), outLeft = sizeof(out);
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        char *in = const_cast<char *>(reinterpret_cast<const char *>(bytes));
-        size_t inLeft = static_cast<size_t>(length);
-        char *outPtr = reinterpret_cast<char *>(out);
-        size_t outLeft = room;
-        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft)
-            return 0;
-        if (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) return 0;
-        return room - outLeft;
+        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft ||
+            iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1))
+            return "";
+        return std::string(out, sizeof(out) - outLeft);
     }
 
     const char *m_name;
-    iconv_t m_decoder = reinterpret_cast<iconv_t>(-1);
-    iconv_t m_encoder = reinterpret_cast<iconv_t>(-1);
+    iconv_t m_decoder = kClosed;
+    iconv_t m_encoder = kClosed;
 };
 
 #endif
 
-// ------------------------------------------------------------------ our side
-
-int ourDecode(int codePage, const unsigned char *bytes, int length) {
-    if (CodePageTables::isSingleByte(codePage)) {
-        const UnicodeLookup *lookup = CodePageTables::singleByteToUnicode(codePage);
-        if (length != 1 || !lookup) return -1;
-        uint16_t u = lookup->valueOf(bytes[0]);
-        return u ? u : -1;
-    }
-    const HashConvert *table = CodePageTables::multiByteToUnicode(codePage);
-    unsigned char out[4];
-    int outLength = 0;
-    if (!table || !table->lookup(bytes, length, out, outLength) || outLength != 2) return -1;
-    return out[0] | out[1] << 8;
+// Ours through the flat views, which answer as the tables do.
+int ourDecode(int codePage, int code) {
+    const UnicodeLookup *single = CodePageTables::singleByteToUnicode(codePage);
+    const FlatToUnicode *flat = CodePageTables::flatToUnicode(codePage);
+    int u = single        ? (code <= 0xFF ? single->valueOf(static_cast<unsigned char>(code)) : 0)
+            : code > 0xFF ? flat->hasPair[code] * flat->pair[code]
+                          : flat->hasSingle[code] * flat->single[code];
+    return u ? u : -1;
 }
 
-int ourEncode(int codePage, uint16_t unit) {
-    const HashConvert *table = CodePageTables::fromUnicode(codePage);
-    unsigned char key[2] = {static_cast<unsigned char>(unit & 0xFF),
-                            static_cast<unsigned char>(unit >> 8)};
-    unsigned char out[4];
-    int length = 0;
-    if (!table || !table->lookup(key, 2, out, length)) return -1;
-    if (length == 1) return out[0];
-    return length == 2 ? out[0] << 8 | out[1] : -2;
-}
-
-int ourDecodeCode(int codePage, int code) {
-    unsigned char bytes[2] = {static_cast<unsigned char>(code >> 8),
-                              static_cast<unsigned char>(code & 0xFF)};
-    return code > 0xFF ? ourDecode(codePage, bytes, 2) : ourDecode(codePage, bytes + 1, 1);
+int ourEncode(int codePage, int unit) {
+    const FlatFromUnicode *flat = CodePageTables::flatFromUnicode(codePage);
+    return flat->length[unit] ? flat->code[unit] : -1;
 }
 
 // ------------------------------------------------------------------ differences
 
 std::string hex(int value, int digits) {
-    static const char letters[] = "0123456789ABCDEF";
-    std::string out;
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
-        out += letters[value >> shift & 15];
-    return out;
+    char text[9];
+    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    return text;
 }
 
 std::string codeText(int code) {
-    return code > 0xFF ? hex(code, 4) : hex(code, 2);
-}
-
-// A sorted list of values, runs of consecutive ones written as first-last.
-std::string ranges(const std::vector<int> &values, std::string (*format)(int)) {
-    std::string out;
-    for (size_t i = 0; i < values.size();) {
-        size_t j = i;
-        while (j + 1 < values.size() && values[j + 1] == values[j] + 1)
-            ++j;
-        if (!out.empty()) out += ' ';
-        out += format(values[i]);
-        if (j > i) out += "-" + format(values[j]);
-        i = j + 1;
-    }
-    return out;
+    return hex(code, code > 0xFF ? 4 : 2);
 }
 
 std::string unitText(int u) {
@@ -189,99 +148,78 @@ std::string condensed(const std::string &list, size_t items, const std::string &
            hex(static_cast<int>(hash >> 16), 4) + hex(static_cast<int>(hash & 0xFFFF), 4);
 }
 
-std::string condensedCodes(const std::vector<int> &codes, std::string (*format)(int)) {
-    if (codes.empty()) return "";
-    return condensed(ranges(codes, format), codes.size(), format(codes.front()),
-                     format(codes.back()));
+// Sorted values, runs of consecutive ones written as first-last.
+std::string codesText(const std::vector<int> &values, std::string (*format)(int)) {
+    if (values.empty()) return "";
+    std::string out;
+    for (size_t i = 0; i < values.size();) {
+        size_t j = i;
+        while (j + 1 < values.size() && values[j + 1] == values[j] + 1)
+            ++j;
+        out += (out.empty() ? "" : " ") + format(values[i]);
+        if (j > i) out += "-" + format(values[j]);
+        i = j + 1;
+    }
+    return condensed(out, values.size(), format(values.front()), format(values.back()));
 }
 
-std::string condensedPairs(const std::vector<std::string> &pairs) {
+std::string pairsText(const std::vector<std::string> &pairs) {
+    if (pairs.empty()) return "";
     std::string text;
     for (const std::string &s : pairs)
         text += (text.empty() ? "" : " ") + s;
-    if (pairs.empty()) return text;
     return condensed(text, pairs.size(), pairs.front().substr(0, pairs.front().find('=')),
                      pairs.back().substr(0, pairs.back().find('=')));
 }
 
+// Index 0 holds the decoding differences (by code), 1 the encoding ones (by unit); a
+// unit only we encode is listed when its code reads back as the unit, else counted as
+// a best fit.
 struct Differences {
-    std::vector<int> decodedOnlyByReference; // codes
-    std::vector<int> decodedOnlyByUs;
-    std::vector<std::string> decodedOtherwise; // code=ours/reference
-    std::vector<int> encodedOnlyByReference;   // units
-    std::vector<int> encodedOnlyByUs;          // round trips the reference lacks
-    std::vector<std::string> encodedOtherwise;
-    int bestFitsOnlyOurs = 0; // best fits the reference does not make
+    std::vector<int> onlyReference[2], onlyOurs[2];
+    std::vector<std::string> differ[2]; // "value=ours/reference"
+    int bestFitsOnlyOurs = 0;
 
     std::string summary() const {
         std::string out;
-        auto add = [&out](const char *label, const std::string &text) {
-            if (text.empty()) return;
-            if (!out.empty()) out += "; ";
-            out += label;
-            out += text;
+        auto add = [&out](const std::string &label, const std::string &text) {
+            if (!text.empty()) out += (out.empty() ? "" : "; ") + label + text;
         };
-        add("decode ref only: ", condensedCodes(decodedOnlyByReference, codeText));
-        add("decode ours only: ", condensedCodes(decodedOnlyByUs, codeText));
-        add("decode differ: ", condensedPairs(decodedOtherwise));
-        add("encode ref only: ", condensedCodes(encodedOnlyByReference, unitText));
-        add("encode ours only: ", condensedCodes(encodedOnlyByUs, unitText));
-        add("encode differ: ", condensedPairs(encodedOtherwise));
+        for (int way = 0; way < 2; ++way) {
+            std::string name = way ? "encode" : "decode";
+            add(name + " ref only: ", codesText(onlyReference[way], way ? unitText : codeText));
+            add(name + " ours only: ", codesText(onlyOurs[way], way ? unitText : codeText));
+            add(name + " differ: ", pairsText(differ[way]));
+        }
         return out;
     }
 };
 
-void compareCode(int codePage, Reference &reference, int code, Differences &d) {
-    unsigned char bytes[2] = {static_cast<unsigned char>(code >> 8),
-                              static_cast<unsigned char>(code & 0xFF)};
-    int length = code > 0xFF ? 2 : 1;
-    const unsigned char *start = length == 2 ? bytes : bytes + 1;
-    int ours = ourDecode(codePage, start, length);
-    int theirs = reference.decode(start, length);
-    if (ours == theirs) return;
-    if (ours < 0)
-        d.decodedOnlyByReference.push_back(code);
-    else if (theirs < 0)
-        d.decodedOnlyByUs.push_back(code);
-    else
-        d.decodedOtherwise.push_back(codeText(code) + "=" + unitText(ours) + "/" +
-                                     unitText(theirs));
-}
-
 Differences compare(int codePage, Reference &reference) {
     Differences d;
-    for (int b = 1; b < 256; ++b)
-        compareCode(codePage, reference, b, d);
-    if (CodePageTables::isMultiByte(codePage))
-        for (int code = 0x8000; code < 0x10000; ++code)
-            compareCode(codePage, reference, code, d);
-    for (int u = 1; u < 0x10000; ++u) {
-        if (u >= 0xD800 && u <= 0xDFFF) continue;
-        int ours = ourEncode(codePage, static_cast<uint16_t>(u));
-        int theirs = reference.encode(static_cast<uint16_t>(u));
-        if (ours == theirs) continue;
-        if (ours < 0)
-            d.encodedOnlyByReference.push_back(u);
-        else if (theirs >= 0)
-            d.encodedOtherwise.push_back(unitText(u) + "=" + codeText(ours) + "/" +
-                                         codeText(theirs));
-        else if (ourDecodeCode(codePage, ours) != u)
-            ++d.bestFitsOnlyOurs;
-        else
-            d.encodedOnlyByUs.push_back(u);
+    for (int way = 0; way < 2; ++way) {
+        auto key = way ? unitText : codeText, value = way ? codeText : unitText;
+        for (int v = 1; v < 0x10000; ++v) {
+            // Every byte and, on the multi-byte pages, every code with a lead byte;
+            // every unit but the surrogates.
+            if (way == 0 ? v > 0xFF && (v < 0x8000 || !CodePageTables::isMultiByte(codePage))
+                         : v >= 0xD800 && v <= 0xDFFF)
+                continue;
+            int ours = way ? ourEncode(codePage, v) : ourDecode(codePage, v);
+            int theirs = way ? reference.encode(v) : reference.decode(v);
+            if (ours == theirs) continue;
+            if (ours < 0)
+                d.onlyReference[way].push_back(v);
+            else if (theirs >= 0)
+                d.differ[way].push_back(key(v) + "=" + value(ours) + "/" + value(theirs));
+            else if (way == 1 && ourDecode(codePage, ours) != v)
+                ++d.bestFitsOnlyOurs;
+            else
+                d.onlyOurs[way].push_back(v);
+        }
     }
     return d;
 }
-
-// ------------------------------------------------------------------ the pages
-
-struct KnownDifferences {
-    int codePage;
-    const char *reference; // iconv name natively; unused in the Windows build
-    int bestFits;          // best fits of ours that the reference does not make
-    const char *summary;   // "" when the tables agree
-    const char *reason;
-};
 
 #ifdef _WIN32
 #include "CodePageReferenceWindows.inc"
@@ -293,13 +231,8 @@ class CodePageReference : public testing::TestWithParam<KnownDifferences> {};
 
 TEST_P(CodePageReference, DiffersOnlyAsListed) {
     const KnownDifferences &page = GetParam();
-#ifdef _WIN32
-    WindowsReference reference;
-#else
-    IconvReference reference(page.reference);
-#endif
-    if (!reference.open(page.codePage))
-        GTEST_SKIP() << "the reference has no code page " << page.codePage;
+    Reference reference(page);
+    if (!reference.open()) GTEST_SKIP() << "the reference has no code page " << page.codePage;
     Differences d = compare(page.codePage, reference);
     if (std::getenv("TX_PRINT_TABLE_DIFFERENCES"))
         std::cout << "{" << page.codePage << ", " << d.bestFitsOnlyOurs << ", \"" << d.summary()

@@ -1,23 +1,74 @@
 #pragma once
 
+// What the tests of charset/ share: helpers, and the headers they all use.
+
+#include "charset/CodePageTables.h"
 #include "charset/EncodingConvert.h"
+#include "charset/HashConvert.h"
+#include "charset/UnicodeLookup.h"
 #include "core/DataBuffer.h"
 #include "log/LogBase.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <string>
+#include <gtest/gtest.h>
 
-// Bytes as "41 E2 82 AC" for failure messages.
-inline std::string hexOf(const std::string &bytes) {
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+typedef std::vector<unsigned char> Bytes;
+
+// The pages with embedded tables; the registry and the walks are held to this list.
+// clang-format off
+const int kSingleBytePages[] = {
+    37, 437, 500, 708, 720, 737, 775, 850, 852, 855, 857, 858, 860, 861, 862, 863, 864, 865, 866,
+    869, 870, 874, 875, 1026, 1047, 1140, 1141, 1142, 1143, 1144, 1145, 1146, 1147, 1148, 1149,
+    1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258, 10000, 10004, 10005, 10006, 10007, 10010,
+    10017, 10021, 10029, 10079, 10081, 10082, 20105, 20106, 20107, 20108, 20127, 20261, 20269,
+    20273, 20277, 20278, 20280, 20284, 20285, 20290, 20297, 20420, 20423, 20424, 20838, 20866,
+    20871, 20880, 20905, 20924, 21025, 21866, 28591, 28592, 28593, 28594, 28595, 28596, 28597,
+    28598, 28599, 28603, 28605, 38598};
+// clang-format on
+const int kMultiBytePages[] = {932, 936, 949, 950, 1361, 10001, 51932, 51936, 51949};
+
+inline std::vector<int> allTablePages() {
+    std::vector<int> pages(std::begin(kSingleBytePages), std::end(kSingleBytePages));
+    pages.insert(pages.end(), std::begin(kMultiBytePages), std::end(kMultiBytePages));
+    return pages;
+}
+
+// Bytes as "41 E2 82 AC".
+inline std::string hexOf(const unsigned char *bytes, size_t length) {
+    static const char digits[] = "0123456789ABCDEF";
     std::string text;
-    char digits[4];
-    for (unsigned char b : bytes) {
-        std::snprintf(digits, sizeof digits, "%02X ", b);
-        text += digits;
+    for (size_t i = 0; i < length; ++i) {
+        if (i) text += ' ';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
     }
-    if (!text.empty()) text.pop_back();
-    return text.empty() ? "(empty)" : text;
+    return text;
+}
+
+inline std::string hexOf(const std::string &bytes) {
+    if (bytes.empty()) return "(empty)";
+    return hexOf(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+}
+
+inline std::string hexOf(const Bytes &bytes) {
+    return hexOf(bytes.data(), bytes.size());
+}
+
+// The value a lookup finds, as hex; "-" for none.
+inline std::string lookupHex(const HashConvert &table, const Bytes &key) {
+    unsigned char out[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    int length = -1;
+    bool found = table.lookup(key.data(), static_cast<int>(key.size()), out, length);
+    return found ? hexOf(out, static_cast<size_t>(length)) : "-";
 }
 
 inline std::string bytesOf(const DataBuffer &buffer) {
@@ -29,7 +80,10 @@ inline const unsigned char *dataOf(const std::string &bytes) {
     return reinterpret_cast<const unsigned char *>(bytes.data());
 }
 
-// UTF-16LE bytes of a string of units.
+inline uint32_t sizeOf(const std::string &bytes) {
+    return static_cast<uint32_t>(bytes.size());
+}
+
 inline std::string utf16le(const std::u16string &text) {
     std::string bytes;
     for (char16_t unit : text) {
@@ -39,32 +93,49 @@ inline std::string utf16le(const std::u16string &text) {
     return bytes;
 }
 
-inline std::string utf16be(const std::u16string &text) {
-    std::string bytes;
-    for (char16_t unit : text) {
-        bytes += static_cast<char>(unit >> 8);
-        bytes += static_cast<char>(unit & 0xFF);
-    }
-    return bytes;
-}
-
 struct Converted {
     bool ok;
     std::string bytes;
 };
 
+// A result and its output, for comparing: "41 42", or "41 42 and false".
+inline std::string shown(bool ok, const std::string &bytes) {
+    return hexOf(bytes) + (ok ? "" : " and false");
+}
+
+inline std::string shown(const Converted &converted) {
+    return shown(converted.ok, converted.bytes);
+}
+
 inline Converted convertBytes(int from, int to, const std::string &input) {
     EncodingConvert converter;
     LogNull log;
     DataBuffer out;
-    bool ok =
-        converter.convert(from, to, dataOf(input), static_cast<unsigned>(input.size()), out, log);
+    bool ok = converter.convert(from, to, dataOf(input), sizeOf(input), out, log);
     return {ok, bytesOf(out)};
 }
 
 // Runs one of the static steps of EncodingConvert on input.
 template <typename Step> Converted runStep(Step step, const std::string &input) {
     DataBuffer out;
-    bool ok = step(dataOf(input), static_cast<uint32_t>(input.size()), out);
+    bool ok = step(dataOf(input), sizeOf(input), out);
     return {ok, bytesOf(out)};
+}
+
+// One conversion through the engine: its result and its output bytes.
+struct ConvertCase {
+    int from, to;
+    std::string input;
+    bool ok;
+    std::string expected;
+};
+
+inline void expectConverted(const ConvertCase &c) {
+    EXPECT_EQ(shown(c.ok, c.expected), shown(convertBytes(c.from, c.to, c.input)))
+        << c.from << " -> " << c.to << " of " << hexOf(c.input);
+}
+
+template <size_t N> void expectConvertedAll(const ConvertCase (&cases)[N]) {
+    for (const ConvertCase &c : cases)
+        expectConverted(c);
 }
