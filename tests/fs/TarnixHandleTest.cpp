@@ -28,13 +28,11 @@ TEST_F(TarnixHandleTest, AClosedHandleFailsWithoutCallingTheSystemAndBadBuffersA
     TarnixHandle handle;
     rearm();
     int64_t written = 5;
+    // clang-format off
     Results results{handle.readBytes(buffer, 4, got, endOfFile, &log),
-                    handle.writeBytes("abc", 3, &written, &log),
-                    written,
-                    handle.seekToEnd(&log),
-                    handle.getPosition(&log),
-                    handle.setPosition(7, &log),
-                    handle.getSize64(&log)};
+                    handle.writeBytes("abc", 3, &written, &log), written, handle.seekToEnd(&log),
+                    handle.getPosition(&log), handle.setPosition(7, &log), handle.getSize64(&log)};
+    // clang-format on
     EXPECT_EQ((Results{false, false, 0, false, -1, false, -1}), results);
     const std::string invalid = windowsError(ERROR_INVALID_HANDLE);
     EXPECT_EQ((Lines{"error:No file is open.", "error:Failed to write because file is not open.",
@@ -83,7 +81,6 @@ TEST_F(TarnixHandleTest, ReadsGoInChunksOf65536AndWritesInChunksOf10000000UntilA
         rearm();
         txhooks::setReadChunkLimit(row.limit);
         if (row.failure) txhooks::failCallsAfter(Call::ReadFile, 1, row.failure, 1);
-        log.lines.clear();
         bool ok = row.failure != ERROR_READ_FAULT;
         EXPECT_EQ(ok, handle->readBytes(into.data(), row.count, got, endOfFile, &log));
         EXPECT_EQ(ok && row.got < row.count, endOfFile) << row.fileSize;
@@ -97,7 +94,6 @@ TEST_F(TarnixHandleTest, ReadsGoInChunksOf65536AndWritesInChunksOf10000000UntilA
         Handle handle = openFile("", true);
         rearm();
         if (diskRoom) txhooks::setWriteLimit(diskRoom);
-        log.lines.clear();
         int64_t written = -1;
         EXPECT_EQ(diskRoom == 0, handle->writeBytes(content.data(), 25000000, &written, &log));
         EXPECT_EQ(diskRoom ? 10000000 : 25000000, written);
@@ -128,17 +124,13 @@ TEST_F(TarnixHandleTest, AFullDeviceFailsTheWholeFileWriteWithDiskFull) {
 TEST_F(TarnixHandleTest, PositionsMoveButNotBeforeTheStartAndOwnershipMovesWithOneClose) {
     Handle handle = openFile("0123456789", true);
     // Beyond the end is allowed; a write there extends the file.
-    Results results{handle->setPosition(4, &log),
-                    handle->readChunk(buffer, 1, got, endOfFile, &log),
-                    buffer[0],
-                    handle->seekRelative(-3, &log),
-                    handle->getPosition(&log),
-                    handle->seekToEnd(&log),
-                    handle->getPosition(&log),
-                    handle->setPosition(20, &log),
-                    handle->getSize32(&log),
-                    handle->writeBytes("x", 1, nullptr, &log),
+    // clang-format off
+    Results results{handle->setPosition(4, &log), handle->readChunk(buffer, 1, got, endOfFile, &log),
+                    buffer[0], handle->seekRelative(-3, &log), handle->getPosition(&log),
+                    handle->seekToEnd(&log), handle->getPosition(&log), handle->setPosition(20, &log),
+                    handle->getSize32(&log), handle->writeBytes("x", 1, nullptr, &log),
                     handle->getSize64(&log)};
+    // clang-format on
     EXPECT_EQ((Results{true, true, '4', true, 2, true, 10, true, 10, true, 21}), results);
     EXPECT_TRUE(log.lines.empty());
     // A move before the start fails with the system's text and leaves the position.
@@ -172,18 +164,13 @@ TEST_F(TarnixHandleTest, FilesBeyondFourGiBUseAll64Bits) {
     h = reopen();
     bool success = false;
     // Only the low half is reported by the 32-bit sizes; 4 GiB - 1 is a position like any.
-    Results results{h->getSize64(&log),
-                    h->getSize32(&log),
-                    FileSys::fileSize32(X(path("f.bin")), nullptr, success),
-                    success,
-                    h->seekToEnd(&log),
-                    h->getPosition(&log),
-                    h->seekRelative(-3, &log),
-                    h->readBytes(buffer, 8, got, endOfFile, &log),
-                    got,
-                    endOfFile,
-                    h->setPosition(fourGiB - 1, &log),
-                    h->getPosition(&log)};
+    // clang-format off
+    Results results{h->getSize64(&log), h->getSize32(&log),
+                    FileSys::fileSize32(X(path("f.bin")), nullptr, success), success,
+                    h->seekToEnd(&log), h->getPosition(&log), h->seekRelative(-3, &log),
+                    h->readBytes(buffer, 8, got, endOfFile, &log), got, endOfFile,
+                    h->setPosition(fourGiB - 1, &log), h->getPosition(&log)};
+    // clang-format on
     EXPECT_EQ((Results{fourGiB + 100, 100, 100, true, true, fourGiB + 100, true, true, 3, true,
                        true, fourGiB - 1}),
               results);
