@@ -1,9 +1,13 @@
 // A short tour of the component's building blocks on the native build: charset
-// names, content encodings and the Windows error texts the logs carry.
+// names, content encodings, and the log a failed call leaves behind.
 #include "charset/CharsetNames.h"
 #include "core/StringBuffer.h"
+#include "core/XString.h"
 #include "encoding/ContentCoding.h"
 #include "encoding/ZipCRC.h"
+#include "fs/FileSys.h"
+#include "fs/TarnixHandle.h"
+#include "log/Logger.h"
 #include "platform/Win32.h"
 
 #include <cstdio>
@@ -45,6 +49,20 @@ int main() {
     crc.beginCrc();
     crc.updateCrc(text, static_cast<uint32_t>(strlen(text)));
     printf("\nCRC-32 of the text: %08X\n", ~crc.getCrc());
+
+    printf("\nThe log a failed open leaves, as the last-error text:\n");
+    Logger log;
+    log.enterContext("OpenForRead", true);
+    XString path;
+    path.setFromUtf8("no-such-folder/missing.txt");
+    uint32_t reason = 0;
+    TarnixHandle *handle = FileSys::openForReadWin32(path, reason, &log);
+    delete handle;
+    log.leaveContext();
+    StringBuffer lastError;
+    log.getText(lastError);
+    printf("%s(open reason %u: 2 means not found)\n", lastError.getString(),
+           static_cast<unsigned>(reason));
 
     printf("\nWhat a failed call records about Windows errors:\n");
     DWORD codes[] = {ERROR_FILE_NOT_FOUND, ERROR_SHARING_VIOLATION, ERROR_DISK_FULL};
