@@ -3,43 +3,13 @@
 // otherwise calls the kernel32/advapi32 function of the same name.
 #pragma once
 
-HANDLE WINAPI txHookedCreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
-                                  HANDLE);
-HANDLE WINAPI txHookedCreateFileW(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
-                                  HANDLE);
-BOOL WINAPI txHookedReadFile(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-BOOL WINAPI txHookedWriteFile(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-DWORD WINAPI txHookedSetFilePointer(HANDLE, LONG, PLONG, DWORD);
-DWORD WINAPI txHookedGetFileSize(HANDLE, LPDWORD);
-BOOL WINAPI txHookedCloseHandle(HANDLE);
-DWORD WINAPI txHookedGetFileAttributesA(LPCSTR);
-DWORD WINAPI txHookedGetFileAttributesW(LPCWSTR);
-BOOL WINAPI txHookedSetFileAttributesA(LPCSTR, DWORD);
-BOOL WINAPI txHookedSetFileAttributesW(LPCWSTR, DWORD);
-BOOL WINAPI txHookedDeleteFileA(LPCSTR);
-BOOL WINAPI txHookedDeleteFileW(LPCWSTR);
-BOOL WINAPI txHookedMoveFileA(LPCSTR, LPCSTR);
-BOOL WINAPI txHookedMoveFileW(LPCWSTR, LPCWSTR);
-BOOL WINAPI txHookedCopyFileA(LPCSTR, LPCSTR, BOOL);
-BOOL WINAPI txHookedCopyFileW(LPCWSTR, LPCWSTR, BOOL);
-BOOL WINAPI txHookedCreateDirectoryA(LPCSTR, LPSECURITY_ATTRIBUTES);
-BOOL WINAPI txHookedCreateDirectoryW(LPCWSTR, LPSECURITY_ATTRIBUTES);
-BOOL WINAPI txHookedRemoveDirectoryA(LPCSTR);
-BOOL WINAPI txHookedRemoveDirectoryW(LPCWSTR);
-HANDLE WINAPI txHookedFindFirstFileA(LPCSTR, LPWIN32_FIND_DATAA);
-HANDLE WINAPI txHookedFindFirstFileW(LPCWSTR, LPWIN32_FIND_DATAW);
-BOOL WINAPI txHookedFindNextFileA(HANDLE, LPWIN32_FIND_DATAA);
-BOOL WINAPI txHookedFindNextFileW(HANDLE, LPWIN32_FIND_DATAW);
-DWORD WINAPI txHookedGetFullPathNameA(LPCSTR, DWORD, LPSTR, LPSTR *);
-DWORD WINAPI txHookedGetFullPathNameW(LPCWSTR, DWORD, LPWSTR, LPWSTR *);
-DWORD WINAPI txHookedGetCurrentDirectoryA(DWORD, LPSTR);
-DWORD WINAPI txHookedGetCurrentDirectoryW(DWORD, LPWSTR);
-BOOL WINAPI txHookedSetCurrentDirectoryA(LPCSTR);
-BOOL WINAPI txHookedSetCurrentDirectoryW(LPCWSTR);
-BOOL WINAPI txHookedCryptAcquireContextA(HCRYPTPROV *, LPCSTR, LPCSTR, DWORD, DWORD);
-BOOL WINAPI txHookedCryptGenRandom(HCRYPTPROV, DWORD, BYTE *);
-void WINAPI txHookedSleep(DWORD);
+#define TX_HOOKED_CALL(type, name, call, failure, parameters, arguments)                           \
+    type WINAPI txHooked##name parameters;
+#define TX_HOOKED_CALL_OWN(type, name, parameters) type WINAPI txHooked##name parameters;
+#include "platform/windows/HookedCallList.h"
 
+// Directives cannot come from a macro, so the renaming is spelled out; it follows
+// the list above name for name.
 #undef CreateFileA
 #undef CreateFileW
 #undef ReadFile
