@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+class LogBase;
 class StringBuffer;
 
 // Growable byte block, not terminated. Never throws; a failed growth empties the
@@ -49,6 +50,19 @@ public:
                               uint32_t replacementLength);
     void removeChar16(uint16_t u);
     void replaceChar16(uint16_t a, uint16_t b);
+
+    // Whole files (fs/DataBufferFiles.cpp). Every log may be null.
+    // Replaces the content with the file's bytes, through the ANSI or the wide open by
+    // whether the path fits the ANSI code page; one allocation of size + 4 bytes.
+    bool loadFile(const char *utf8Path, LogBase *log);
+    bool loadFileAnsiPath(const char *ansiPath, LogBase *log);
+    bool loadFileUnicodePath(const uint16_t *utf16Path, LogBase *log);
+    // Creates or truncates the file and writes the content.
+    bool saveToFile(const char *utf8Path, LogBase *log) const;
+
+    // Appends the content as text in the named content encoding (base64, hex, ...)
+    // to out (encoding/DataBufferEncode.cpp); an unknown name empties out.
+    bool encodeAs(const char *encodingName, StringBuffer &out) const;
 
 private:
     void checkValid() const;

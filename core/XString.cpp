@@ -34,6 +34,15 @@ bool convertBytes(int fromCodePage, int toCodePage, const void *data, uint32_t n
                              out, log);
 }
 
+// A best-fit conversion reports success although it changed letters (Omega becomes
+// "O" in code page 1252), and a path in that form names another file. Only a form
+// that converts back to the original counts as fitting.
+bool convertsBackExactly(const DataBuffer &ansi, int codePage, const void *original, uint32_t n) {
+    DataBuffer back;
+    if (!convertBytes(ansiCodePage(), codePage, ansi.getData(), ansi.getSize(), back)) return false;
+    return back.getSize() == n && (n == 0 || memcmp(back.getData(), original, n) == 0);
+}
+
 bool startsWithUtf8Bom(const char *text, size_t n) {
     return n >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
            static_cast<unsigned char>(text[1]) == 0xBB &&
@@ -422,20 +431,22 @@ const char *XString::getAnsi() {
     DataBuffer converted;
     bool converts = true;
     if (m_utf8Current) {
-        converts = convertBytes(utf8CodePage, ansiCodePage(), m_utf8.getString(),
-                                static_cast<uint32_t>(m_utf8.getSize()), converted);
+        converts = toAnsiExactly(utf8CodePage, m_utf8.getString(),
+                                 static_cast<uint32_t>(m_utf8.getSize()), converted);
     } else if (m_utf16Current) {
-        uint32_t units = utf16UnitCount();
-        if (units > 0) {
-            converts = convertBytes(utf16CodePage, ansiCodePage(), m_utf16.getData(), 2 * units,
-                                    converted);
-        }
+        converts = toAnsiExactly(utf16CodePage, m_utf16.getData(), 2 * utf16UnitCount(), converted);
     }
     m_ansi.clear();
     m_ansi.appendN(converted.getData(), static_cast<int>(converted.getSize()));
     m_ansiCurrent = true;
     m_ansiStatus = converts ? AnsiFits : AnsiDoesNotFit;
     return m_ansi.getString();
+}
+
+bool XString::toAnsiExactly(int codePage, const void *text, uint32_t n, DataBuffer &out) {
+    if (n == 0) return true;
+    return convertBytes(codePage, ansiCodePage(), text, n, out) &&
+           convertsBackExactly(out, codePage, text, n);
 }
 
 bool XString::getConverted(const _txCharset &charset, DataBuffer &out) {
@@ -484,12 +495,10 @@ bool XString::canBeAnsi() {
     DataBuffer converted;
     bool converts;
     if (m_utf16Current) {
-        // The terminator goes along; the 0 byte it gives is dropped by appendN.
-        converts = convertBytes(utf16CodePage, ansiCodePage(), m_utf16.getData(), m_utf16.getSize(),
-                                converted);
+        converts = toAnsiExactly(utf16CodePage, m_utf16.getData(), 2 * utf16UnitCount(), converted);
     } else if (m_utf8Current) {
-        converts = convertBytes(utf8CodePage, ansiCodePage(), m_utf8.getString(),
-                                static_cast<uint32_t>(m_utf8.getSize()), converted);
+        converts = toAnsiExactly(utf8CodePage, m_utf8.getString(),
+                                 static_cast<uint32_t>(m_utf8.getSize()), converted);
     } else {
         return true;
     }

@@ -60,7 +60,8 @@ public:
     // Bytes of the ANSI form while that is current, else UTF-16 units.
     int getNumChars();
     bool isEmpty() const;
-    // Whether the text converts to the ANSI code page without loss; remembered.
+    // Whether the text converts to the ANSI code page and back unchanged (a best-fit
+    // letter does not count); remembered.
     bool canBeAnsi();
 
     // Comparisons and searches. Arguments of the UTF-8 forms may begin with a byte
@@ -108,6 +109,8 @@ private:
     void forgetLossyAnsi();
     void appendUtf16Units(const uint16_t *units, uint32_t count);
     void ansiToUtf16();
+    // The text's ANSI form into out; true only when it converts back unchanged.
+    static bool toAnsiExactly(int codePage, const void *text, uint32_t n, DataBuffer &out);
     void utf8ToUtf16();
 
     int32_t m_ansiStatus;
