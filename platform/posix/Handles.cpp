@@ -1,5 +1,7 @@
 #include "platform/posix/Handles.h"
 
+#include "platform/TestHooks.h"
+
 #include <pthread.h>
 
 namespace txposix {
@@ -89,3 +91,11 @@ DWORD accessBitsOf(DWORD desiredAccess) {
 }
 
 } // namespace txposix
+
+int64_t txhooks::openHandleCount() {
+    txposix::HandleTableLock lock;
+    int64_t count = 0;
+    for (const txposix::HandleHeader *h = txposix::openHandles; h != nullptr; h = h->next)
+        ++count;
+    return count;
+}

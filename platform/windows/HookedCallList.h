@@ -76,6 +76,7 @@ TX_HOOKED_CALL(BOOL, CryptAcquireContextA, CryptAcquireContext, FALSE,
                (provider, container, providerName, type, flags))
 TX_HOOKED_CALL(BOOL, CryptGenRandom, CryptGenRandom, FALSE,
                (HCRYPTPROV provider, DWORD length, BYTE *buffer), (provider, length, buffer))
+TX_HOOKED_CALL_OWN(BOOL, FindClose, (HANDLE find))
 TX_HOOKED_CALL_OWN(void, Sleep, (DWORD milliseconds))
 
 #undef TX_HOOKED_CALL

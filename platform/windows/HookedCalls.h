@@ -43,6 +43,7 @@
 #undef SetCurrentDirectoryW
 #undef CryptAcquireContextA
 #undef CryptGenRandom
+#undef FindClose
 #undef Sleep
 
 #define CreateFileA txHookedCreateFileA
@@ -78,4 +79,5 @@
 #define SetCurrentDirectoryW txHookedSetCurrentDirectoryW
 #define CryptAcquireContextA txHookedCryptAcquireContextA
 #define CryptGenRandom txHookedCryptGenRandom
+#define FindClose txHookedFindClose
 #define Sleep txHookedSleep

@@ -4,6 +4,8 @@
 #include "platform/TestHooks.h"
 #include "platform/Win32.h"
 
+#include <atomic>
+
 using txhooks::Call;
 using txhooks::detail::anyArmed;
 using txhooks::detail::injectFailure;
@@ -14,6 +16,24 @@ bool fails(Call call) {
     return anyArmed() && injectFailure(call);
 }
 
+// Handles opened and not yet closed through these wrappers: the kernel's own count
+// is not kept by every system the tests run on.
+std::atomic<int64_t> handlesOpen{0};
+
+HANDLE countOpened(HANDLE handle) {
+    if (handle != INVALID_HANDLE_VALUE) handlesOpen.fetch_add(1, std::memory_order_relaxed);
+    return handle;
+}
+
+template <typename Result> Result countOpened(Result result) {
+    return result;
+}
+
+BOOL countClosed(BOOL closed) {
+    if (closed) handlesOpen.fetch_sub(1, std::memory_order_relaxed);
+    return closed;
+}
+
 } // namespace
 
 #define TX_HOOKED_CALL_OWN(type, name, parameters) type WINAPI txHooked##name parameters;
@@ -22,7 +42,7 @@ bool fails(Call call) {
 #define TX_HOOKED_CALL(type, name, call, failure, parameters, arguments)                           \
     type WINAPI txHooked##name parameters {                                                        \
         if (fails(Call::call)) return failure;                                                     \
-        return name arguments;                                                                     \
+        return countOpened(name arguments);                                                        \
     }
 #include "platform/windows/HookedCallList.h"
 
@@ -64,14 +84,22 @@ BOOL WINAPI txHookedCloseHandle(HANDLE handle) {
     // An injected failure still closes: a caller cannot retry a close.
     if (fails(Call::CloseHandle)) {
         DWORD error = GetLastError();
-        CloseHandle(handle);
+        countClosed(CloseHandle(handle));
         SetLastError(error);
         return FALSE;
     }
-    return CloseHandle(handle);
+    return countClosed(CloseHandle(handle));
+}
+
+BOOL WINAPI txHookedFindClose(HANDLE find) {
+    return countClosed(FindClose(find));
 }
 
 void WINAPI txHookedSleep(DWORD milliseconds) {
     if (anyArmed() && txhooks::detail::skipSleep(milliseconds)) return;
     Sleep(milliseconds);
+}
+
+int64_t txhooks::openHandleCount() {
+    return handlesOpen.load(std::memory_order_relaxed);
 }

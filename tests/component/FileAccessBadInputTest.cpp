@@ -2,6 +2,8 @@
 // why in the log, holds no file afterwards and leaves the object usable.
 #include "tests/component/FileAccessTestSupport.h"
 
+#include <functional>
+
 namespace comptest {
 namespace {
 
@@ -37,6 +39,47 @@ TEST_F(FileAccessTest, EmptyMissingAndMisplacedPaths) {
     EXPECT_TRUE(fstest::nobodyHoldsOpen(path("f")));
     EXPECT_FALSE(fa.DirCreate(at("f"))) << "a file of that name";
     EXPECT_FALSE(fa.DirAutoCreate(at("f/x")));
+}
+
+// Every call, good inputs and bad, leaves the process's handle count as it was.
+TEST_F(FileAccessTest, NoCallLeavesAHandleOpen) {
+    writeFile(path("f"), "abc abc");
+    std::string missing = path("missing");
+    std::vector<std::function<void(ClsFileAccess &, const std::string &)>> calls = {
+        [](ClsFileAccess &o, const std::string &p) { o.FileSize(X(p)); },
+        [](ClsFileAccess &o, const std::string &p) {
+            DataBuffer d;
+            o.ReadEntireFile(X(p), d);
+        },
+        [](ClsFileAccess &o, const std::string &p) {
+            XString t;
+            o.ReadEntireTextFile(X(p), X("utf-16"), t);
+            o.ReadBinaryToEncoded(X(p), X("base64"), t);
+        },
+        [](ClsFileAccess &o, const std::string &p) {
+            o.ReplaceStrings(X(p), X(""), X("b"), X("B"));
+        },
+        [](ClsFileAccess &o, const std::string &p) { o.FileExists(X(p)); },
+        [](ClsFileAccess &o, const std::string &p) {
+            o.OpenForRead(X(p));
+            o.FileClose();
+        },
+        [](ClsFileAccess &o, const std::string &p) { o.TreeDelete(X(p + "-dir")); },
+    };
+    int64_t before = txhooks::openHandleCount();
+    ASSERT_GT(before, -1);
+    for (size_t i = 0; i < calls.size(); ++i) {
+        for (const std::string &target : {path("f"), missing, std::string("")}) {
+            calls[i](fa, target);
+            EXPECT_EQ(before, txhooks::openHandleCount()) << "call " << i << " on " << target;
+        }
+    }
+    {
+        ClsFileAccess holder;
+        ASSERT_TRUE(holder.OpenForAppend(at("g")));
+        EXPECT_EQ(before + 1, txhooks::openHandleCount()) << "the count sees an open file";
+    }
+    EXPECT_EQ(before, txhooks::openHandleCount()) << "destruction closes the open file";
 }
 
 TEST_F(FileAccessTest, SizesAroundTwoGiB) {
