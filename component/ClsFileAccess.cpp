@@ -88,6 +88,8 @@ bool ClsFileAccess::FileOpen(const XString &path, unsigned accessMode, unsigned 
     Frame frame(*this, "FileOpen", FullFrame);
     XString localPath;
     localPath.copyFrom(path);
+    // The POSIX layer has one kind of path, but the choice is still made here by the
+    // same rule, so that a call leaves the same log natively as on Windows.
     WindowsVersion version;
     DWORD osError = 0;
     std::unique_ptr<TarnixHandle> opened(
