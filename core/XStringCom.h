@@ -16,4 +16,12 @@ public:
     void setFromUtf16N(const uint16_t *units, uint32_t count);
     // The UTF-16 form, made current; count excludes the terminator that follows.
     const uint16_t *getUtf16N(uint32_t &count);
+
+#ifdef _WIN32
+    // Automation strings (automation/XStringComBstr.cpp, the only place that links
+    // OLE Automation). A null or empty bstr gives the empty string.
+    void setFromBstr(const wchar_t *bstr);
+    // A new automation string the caller owns; never null unless memory ran out.
+    wchar_t *getBstr();
+#endif
 };
