@@ -36,7 +36,12 @@ public:
     int get_FileSize32();
 
 private:
+    // One directory from the queue; false when it is empty or unreadable.
     bool openNextDirectory();
+    // Opens queued directories until one has an entry; false when the queue runs out.
+    bool openNextListableDirectory();
+    // Steps past "." and ".."; false when the listing has no other entry left.
+    bool skipDotEntries(bool found);
     bool advance();
     void queueIfDirectory();
     void discardQueue();
