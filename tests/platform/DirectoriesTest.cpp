@@ -88,35 +88,4 @@ TEST_F(DirectoryTest, FullPathFoldsDotsAndSeparatorsAndTellsTheSizeNeeded) {
 #endif
 }
 
-TEST(LongPathTest, WideEntriesReachPastMaxPathThroughThePrefix) {
-    TempDir dir;
-    WCHAR base[2048];
-    DWORD length = GetFullPathNameW(toWide(dir.path()).c_str(), 2048, base, nullptr);
-    WideString path = toWide("\\\\?\\") + WideString(base, length);
-    while (path.size() < 300) {
-        path += toWide("\\abcdefghijklmno");
-        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << "error " << GetLastError();
-    }
-    WideString file = path + toWide("\\f.txt");
-    TestHandle created(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(created.valid()) << "error " << GetLastError();
-    created.reset();
-    EXPECT_EQ(0u, GetFileAttributesW(file.c_str()) & kindBits);
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + toWide("\\*.txt")).c_str(), &data);
-    ASSERT_NE(INVALID_HANDLE_VALUE, find) << "error " << GetLastError();
-    EXPECT_EQ("f.txt", toUtf8(data.cFileName));
-    FindClose(find);
-    // The ANSI entries keep the MAX_PATH limit.
-    EXPECT_FAILS_WITH(ERROR_FILENAME_EXCED_RANGE,
-                      GetFileAttributesA(toUtf8(file.substr(4)).c_str()));
-
-    EXPECT_TRUE(DeleteFileW(file.c_str())) << "error " << GetLastError();
-    EXPECT_FAILS_WITH(ERROR_FILE_NOT_FOUND, DeleteFileW(file.c_str()));
-    for (WideString level = path; level.size() > 4 + length;
-         level.erase(level.rfind(static_cast<WCHAR>('\\'))))
-        ASSERT_TRUE(RemoveDirectoryW(level.c_str())) << "error " << GetLastError();
-}
-
 } // namespace

@@ -39,40 +39,27 @@ TEST(PathErrorsTest, EachCallTellsWhatIsWrongWithThePath) {
     ASSERT_TRUE(writeTestFile("file.txt", "content"));
     ASSERT_TRUE(CreateDirectoryA("sub", nullptr));
     ASSERT_TRUE(writeTestFile("sub\\inner.txt", "inner"));
-    // Q: is missing in Wine's prefix, where no drive letter exists at all:
-    // Windows says path-not-found, Wine file-not-found.
-    const DWORD missingDrive = runningUnderWine() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    // The errors the file system tests see in their log entries (a missing file, directory,
+    // drive or server; a directory deleted; a name taken; removing a full directory or a
+    // file) are not repeated here.
     // clang-format off
     std::vector<PathCase> cases = {
-        {"Open", "missing.txt", ERROR_FILE_NOT_FOUND},
-        {"Open", "nodir\\x.txt", ERROR_PATH_NOT_FOUND},
         // A file where a directory should be is a missing path too.
         {"Open", "file.txt\\x", ERROR_PATH_NOT_FOUND}, {"Open", "", ERROR_PATH_NOT_FOUND},
-        {"Open", "\\\\nosuchserver\\share\\x.txt", ERROR_PATH_NOT_FOUND},
         {"Open", "\\\\?\\UNC\\nosuchserver\\share\\x.txt", ERROR_PATH_NOT_FOUND},
-        {"Open", "Q:\\x.txt", missingDrive},
-        {"GetAttributes", "missing.txt", ERROR_FILE_NOT_FOUND},
-        {"GetAttributes", "nodir\\x.txt", ERROR_PATH_NOT_FOUND},
         {"GetAttributes", "file.txt\\", ERROR_PATH_NOT_FOUND},
         {"GetAttributes", "file.txt\\x", ERROR_PATH_NOT_FOUND},
         {"GetAttributes", "missing.txt\\", ERROR_FILE_NOT_FOUND},
-        {"GetAttributes", "", ERROR_PATH_NOT_FOUND},
-        {"GetAttributes", "a*", ERROR_INVALID_NAME}, {"GetAttributes", "?.txt", ERROR_INVALID_NAME},
+        {"GetAttributes", "", ERROR_PATH_NOT_FOUND}, {"GetAttributes", "?.txt", ERROR_INVALID_NAME},
         {"SetAttributes", "missing.txt", ERROR_FILE_NOT_FOUND},
         {"SetAttributes", "nodir\\x.txt", ERROR_PATH_NOT_FOUND},
-        {"Delete", "missing.txt", ERROR_FILE_NOT_FOUND},
-        {"Delete", "nodir\\x.txt", ERROR_PATH_NOT_FOUND}, {"Delete", "sub", ERROR_ACCESS_DENIED},
-        {"Move", "missing.txt", ERROR_FILE_NOT_FOUND},
         {"Move", "file.txt", ERROR_PATH_NOT_FOUND, "nodir\\x.txt"},
-        // MoveFile never replaces a file or a directory.
-        {"Move", "file.txt", ERROR_ALREADY_EXISTS, "sub\\inner.txt"},
+        // MoveFile never replaces a directory either.
         {"Move", "file.txt", ERROR_ALREADY_EXISTS, "sub"},
         {"Copy", "missing.txt", ERROR_FILE_NOT_FOUND},
         {"Copy", "file.txt", ERROR_PATH_NOT_FOUND, "nodir\\x.txt"},
-        {"MakeDir", "sub", ERROR_ALREADY_EXISTS}, {"MakeDir", "file.txt", ERROR_ALREADY_EXISTS},
-        // Only the last level is made.
-        {"MakeDir", "nodir\\b", ERROR_PATH_NOT_FOUND}, {"MakeDir", "", ERROR_PATH_NOT_FOUND},
-        {"RemoveDir", "sub", ERROR_DIR_NOT_EMPTY}, {"RemoveDir", "file.txt", ERROR_DIRECTORY},
+        {"MakeDir", "file.txt", ERROR_ALREADY_EXISTS},
+        {"MakeDir", "", ERROR_PATH_NOT_FOUND},
         {"RemoveDir", "missing", ERROR_FILE_NOT_FOUND},
         {"RemoveDir", "nodir\\b", ERROR_PATH_NOT_FOUND},
         {"SetCurrentDir", "missing", ERROR_FILE_NOT_FOUND},
@@ -83,6 +70,10 @@ TEST(PathErrorsTest, EachCallTellsWhatIsWrongWithThePath) {
         // Listing inside a file: Wine and Windows call the name invalid.
         {"Find", "file.txt\\*", ERROR_INVALID_NAME}};
     // clang-format on
+    // The ANSI entries stop at MAX_PATH; the file system tests reach past it through the
+    // wide ones.
+    const std::string tooLong(300, 'n');
+    cases.push_back({"GetAttributes", tooLong.c_str(), ERROR_FILENAME_EXCED_RANGE});
     // Characters Win32 refuses in names, in the last name or before; a trailing
     // separator makes the name a directory's.
     for (const char *name : {"a*b", "a?b", "a<b", "a>b", "a|b", "a\"b", "a\x01z", "x*\\b",
