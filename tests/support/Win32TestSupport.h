@@ -3,70 +3,20 @@
 
 #include "platform/Win32.h"
 
-#include <cstdint>
+#include <filesystem>
 #include <string>
 
 typedef std::basic_string<WCHAR> WideString;
 
-// UTF-8 to UTF-16 in the WCHAR type of the build.
+// UTF-8 and UTF-16 in the WCHAR type of the build, converted by the standard library
+// rather than by the code under test.
 inline WideString toWide(const std::string &utf8) {
-    WideString out;
-    for (size_t i = 0; i < utf8.size();) {
-        unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        uint32_t cp;
-        int extra;
-        if (lead < 0x80) {
-            cp = lead, extra = 0;
-        } else if ((lead & 0xE0) == 0xC0) {
-            cp = lead & 0x1F, extra = 1;
-        } else if ((lead & 0xF0) == 0xE0) {
-            cp = lead & 0x0F, extra = 2;
-        } else {
-            cp = lead & 0x07, extra = 3;
-        }
-        ++i;
-        for (int k = 0; k < extra && i < utf8.size(); ++k, ++i)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
-        if (cp >= 0x10000) {
-            out.push_back(static_cast<WCHAR>(0xD800 + ((cp - 0x10000) >> 10)));
-            out.push_back(static_cast<WCHAR>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-        } else {
-            out.push_back(static_cast<WCHAR>(cp));
-        }
-    }
-    return out;
-}
-
-// UTF-16 to UTF-8, for messages and comparisons.
-inline std::string toUtf8(const WCHAR *wide) {
-    std::string out;
-    for (const WCHAR *p = wide; *p; ++p) {
-        uint32_t cp = static_cast<uint16_t>(*p);
-        if (cp >= 0xD800 && cp <= 0xDBFF && p[1] != 0) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<uint16_t>(p[1]) - 0xDC00);
-            ++p;
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
+    std::u16string units = std::filesystem::u8path(utf8).u16string();
+    return WideString(units.begin(), units.end());
 }
 
 inline std::string toUtf8(const WideString &wide) {
-    return toUtf8(wide.c_str());
+    return std::filesystem::path(std::u16string(wide.begin(), wide.end())).u8string();
 }
 
 // Wine stands in for Windows in the Windows build; where it differs from
