@@ -1,9 +1,7 @@
 #include "log/LogBase.h"
-#include "core/StringBuffer.h"
 #include "core/XString.h"
 #include "platform/Win32.h"
 #include "tests/log/LogTestSupport.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -89,21 +87,6 @@ TEST(LogBaseConveniences, RecordErrorsAndStrings) {
                       "<WindowsErrorCode>0x2000abcd</WindowsErrorCode>",
                       "<WindowsError>" + accessDenied + "</WindowsError>"})),
         xmlOf(log));
-}
-
-TEST(LogNull, EveryOperationSucceedsAndRecordsNothing) {
-    TempDir dir;
-    const std::string path = dir.file("never.xml");
-    LogNull log;
-    StringBuffer out("kept");
-    log.getText(out);
-    log.getXml(out);
-    log.getHtml(out);
-    EXPECT_STREQ("kept", out.getString());
-    EXPECT_TRUE(log.saveXml(true, path.c_str()));
-    EXPECT_EQ("<missing>", readWholeFile(path));
-    EXPECT_TRUE(log.logError("e") && log.logInfo("i") && log.logRaw("r") && log.clearLog());
-    EXPECT_TRUE(log.enterContext("c", true) && log.leaveContext() && log.logData(nullptr, nullptr));
 }
 
 } // namespace
