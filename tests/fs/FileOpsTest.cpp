@@ -1,5 +1,5 @@
-// Single files (attributes, existence, size, delete, rename, copy, whole-file writes, the
-// current directory) and directories (one level, whole paths, removal, emptying trees).
+// Single files (attributes, existence, size, delete, rename, copy, whole-file writes) and
+// directories (one level, whole paths, removal, emptying trees).
 #include "tests/fs/FsTestSupport.h"
 
 #include "core/DataBuffer.h"
@@ -26,6 +26,7 @@ TEST_F(FileOpsTest, OnlyNotFoundCountsAsAbsentAndSizesCloseTheFile) {
     makeTree({"f.txt", "d/", "_aux.txt"});
     const std::string f = path("f.txt");
     const DWORD noDrive = runningUnderWine() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    // clang-format off
     const struct { std::string path; DWORD error; bool injected, exists; } rows[] = {
         {f, 0, false, true}, {path("d"), 0, false, true},
         {path("none.txt"), ERROR_FILE_NOT_FOUND, false, false},
@@ -36,6 +37,7 @@ TEST_F(FileOpsTest, OnlyNotFoundCountsAsAbsentAndSizesCloseTheFile) {
         {"Q:\\x", noDrive, false, false}, {f, ERROR_NOT_READY, true, false},
         // Access denied, a sharing violation or a bad network path: something is there.
         {f, ERROR_SHARING_VIOLATION, true, true}, {f, ERROR_BAD_NETPATH, true, true}};
+    // clang-format on
     for (const auto &row : rows) {
         if (row.injected) txhooks::failNextCalls(Call::GetFileAttributes, row.error, 2);
         DWORD attributes = 0, error = 99;
@@ -89,27 +91,21 @@ TEST_F(FileOpsTest, DeleteSucceedsOnMissingFilesRenameNeverReplacesCopyOnlyWhenA
     log.lines.clear();
     makeTree({"a.txt", "b.txt", "sub/"});
     X a(path("a.txt")), b(path("b.txt")), moved(path("sub/Ωμέγα.txt")), none(path("none.txt"));
-    Results results{FileSys::renameFile(a, moved, &log), FileSys::renameFile(moved, b, &log),
+    Results results{FileSys::renameFile(a, moved, &log),
+                    FileSys::renameFile(moved, b, &log),
                     FileSys::renameFile(none, X(path("d.txt")), &log),
                     FileSys::copyFile(moved, b, true),
                     FileSys::copyFile(moved, X(path("日本.txt")), true),
                     FileSys::copyFile(none, X(path("c.txt")), false)};
     EXPECT_EQ((Results{true, false, false, false, true, false}), results);
     EXPECT_EQ((Lines{windowsError(ERROR_ALREADY_EXISTS), "data:WindowsErrorCode=0xb7",
-                     windowsError(ERROR_FILE_NOT_FOUND), "data:WindowsErrorCode=0x2"}), log.lines);
+                     windowsError(ERROR_FILE_NOT_FOUND), "data:WindowsErrorCode=0x2"}),
+              log.lines);
     // clang-format off
     EXPECT_EQ((Lines{"<missing>", "b.txt", "a.txt", "<missing>"}), (Lines{readFile(path("a.txt")),
               readFile(path("b.txt")), readFile(path("日本.txt")), readFile(path("c.txt"))}));
     // clang-format on
     EXPECT_TRUE(FileSys::copyFile(moved, b, false) && readFile(path("b.txt")) == "a.txt");
-
-    // The current directory is set only to a directory, and read back.
-    CurrentDirectoryGuard restore;
-    ASSERT_TRUE(FileSys::setCurrentDirectory(X(path("sub"))));
-    EXPECT_FALSE(FileSys::setCurrentDirectory(X(path("b.txt"))) || FileSys::setCurrentDirectory(X("")));
-    XString current;
-    FileSys::getCurrentDirectory(current);
-    EXPECT_EQ(backslashed(path("sub")), utf8(current));
 }
 
 TEST_F(FileOpsTest, WriteEntireFileTruncatesEvenReadOnlyFilesAndNamesTheFileOnFailure) {
@@ -153,9 +149,11 @@ TEST_F(FileOpsTest, DirectoriesAreCreatedOneLevelAtATimeBelowTheDriveOrShare) {
     EXPECT_TRUE(FileSys::createDirectory(X(path("Ωμέγα")), &log) && isDirectory("Ωμέγα"));
     EXPECT_FALSE(FileSys::createDirectory(X(path("Ωμέγα")), &log));
     EXPECT_FALSE(FileSys::createDirectory(X(path("x/y")), &log));
+    // clang-format off
     const struct { std::string path; bool result, created; } rows[] = {
         {"", true, false},          {".", true, false},          {path("new"), true, true},
         {path("new"), true, false}, {path("file"), true, false}, {path("a/b"), false, false}};
+    // clang-format on
     for (const auto &row : rows) {
         bool created = !row.created;
         EXPECT_EQ(row.result, FileSys::createDirectoryIfMissing(row.path.c_str(), created, &log));
@@ -168,8 +166,8 @@ TEST_F(FileOpsTest, DirectoriesAreCreatedOneLevelAtATimeBelowTheDriveOrShare) {
     EXPECT_TRUE(ensure(path("a/b/c")));
     // The whole path first (refused), then a, b and c; an existing level is only tested.
     EXPECT_EQ(4, callsOf(Call::CreateDirectory));
-    for (const std::string &p : {path("a/b/c"), " \t" + path("p/q/") + "\r\n",
-                                 path("日本/Ωμέγα"), std::string(), std::string("  \t ")})
+    for (const std::string &p : {path("a/b/c"), " \t" + path("p/q/") + "\r\n", path("日本/Ωμέγα"),
+                                 std::string(), std::string("  \t ")})
         EXPECT_TRUE(ensure(p)) << p;
     EXPECT_TRUE(FileSys::ensureDirectoryExists(nullptr, &log));
     EXPECT_TRUE(isDirectory("a/b/c") && isDirectory("p/q") && isDirectory("日本/Ωμέγα"));
@@ -195,9 +193,11 @@ TEST_F(FileOpsTest, DirectoriesAreCreatedOneLevelAtATimeBelowTheDriveOrShare) {
     // Nothing here reaches a network: attribute reads report missing paths and the
     // first two directory creations are refused. A share with nothing below it is tried
     // as a whole, once more.
+    // clang-format off
     const std::pair<const char *, std::string> shares[] = {
         {"\\\\srv\\share\\x\\y", "\\\\srv\\share\\x"}, {"//srv/share/x/y", "\\\\srv\\share\\x"},
         {"\\\\?\\UNC\\srv\\share\\x\\y", "\\\\?\\UNC\\srv\\share\\x"}, {"\\\\srv\\share", ""}};
+    // clang-format on
     for (const auto &row : shares) {
         rearm(Call::CreateDirectory, ERROR_ACCESS_DENIED, 2);
         txhooks::failNextCalls(Call::GetFileAttributes, ERROR_PATH_NOT_FOUND, 100);
@@ -212,9 +212,11 @@ TEST_F(FileOpsTest, DirectoriesAreCreatedOneLevelAtATimeBelowTheDriveOrShare) {
 
 TEST_F(FileOpsTest, RemovingTakesOnlyEmptyDirectoriesAndEmptyingATreeWhatItCan) {
     makeTree({"full/inner/", "empty/", "file"});
+    // clang-format off
     const struct { const char *name; DWORD error; const char *code; } rows[] = {
         {"empty", 0, ""}, {"full", ERROR_DIR_NOT_EMPTY, "0x91"},
         {"file", ERROR_DIRECTORY, "0x10b"}};
+    // clang-format on
     for (const auto &row : rows) {
         log.lines.clear();
         EXPECT_EQ(row.error == 0, FileSys::removeDirectory(X(path(row.name)), &log));

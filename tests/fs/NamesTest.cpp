@@ -184,11 +184,8 @@ void expectR250(const std::vector<uint32_t> &draws) {
 
 TEST_F(NamesTest, TempNamesAreBaseUnderscoreFourCharactersAndExtensionUniqueUpTo201Candidates) {
     const std::string d = dir.path(), inDir = backslashed(d) + "\\";
-    const std::string rows[][4] = {{d, "report", "report_", ".tmp"},
-                                   {d, "data.bin", "data_", ".bin"},
-                                   {d, "", "x_", ".tmp"},
-                                   {d, "a.b.c", "a_", ".b.c"},
-                                   {d, ".cfg", "_", ".cfg"},
+    // The plain forms are the component's to check; these are the edges.
+    const std::string rows[][4] = {{d, ".cfg", "_", ".cfg"},
                                    {d + "/", "Ωμέγα", "Ωμέγα_", ".tmp"},
                                    {inDir, "r", "r_", ".tmp"},
                                    {path("missing"), "m", "missing\\m_", ".tmp"}};
