@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -54,30 +53,19 @@ bool firstCrcsAgree() {
 
 } // namespace
 
-// One object for all rows: beginCrc must start over, and null input must change nothing.
-TEST(ZipCRC, KnownTexts) {
-    // clang-format off
-    const std::pair<std::string, uint32_t> cases[] = {
-        {"123456789", 0xCBF43926}, {"", 0x00000000}, {"a", 0xE8B7BE43}, {"abc", 0x352441C2},
-        {"The quick brown fox jumps over the lazy dog", 0x414FA339}};
-    // clang-format on
-    ZipCRC crc;
-    for (const auto &[text, want] : cases) {
-        crc.beginCrc();
-        crc.updateCrc(nullptr, 9);
-        crc.updateCrc(text.data(), static_cast<uint32_t>(text.size()));
-        EXPECT_EQ(crc.getCrc() ^ 0xFFFFFFFF, want) << "\"" << text << "\"";
-    }
-}
-
 // Pieces of every size from 0 to 40 meet the 16-byte unrolled rounds at every offset. Two
-// objects fed the same pieces in turn must each keep their own register.
+// objects fed the same pieces in turn must each keep their own register; beginCrc starts
+// over and null input changes nothing. The check value of "123456789" is pinned where a
+// file data source computes it.
 TEST(ZipCRC, PiecesOfEverySizeInTwoObjectsGiveTheBitwiseCrcOfTheWhole) {
     std::string data;
     for (int i = 0; i < 10000; ++i)
         data += static_cast<char>(i * 37 + (i >> 8));
     ZipCRC first, second;
     first.beginCrc();
+    first.updateCrc("stale", 5);
+    first.beginCrc();
+    first.updateCrc(nullptr, 9);
     second.beginCrc();
     for (size_t at = 0, n = 0; at < data.size(); at += n, n = (n + 1) % 41) {
         n = std::min(n, data.size() - at);
