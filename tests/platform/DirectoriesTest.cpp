@@ -22,21 +22,15 @@ protected:
     std::string sub = dir.file("sub");
 };
 
-TEST_F(DirectoryTest, CurrentDirectoryRoundTrip) {
+// Names relative to a current directory set by name show throughout the path tests; here
+// a relative move, the wide reading and a directory named with a trailing separator.
+TEST_F(DirectoryTest, RelativeMoveAndTrailingSeparators) {
     ASSERT_TRUE(CreateDirectoryA((sub + "\\").c_str(), nullptr)) << "error " << GetLastError();
     ASSERT_TRUE(SetCurrentDirectoryA(sub.c_str())) << "error " << GetLastError();
-    std::string current = currentDirectory();
-    EXPECT_EQ(fullPath(sub), current);
-    EXPECT_EQ(fullPath(dir.path()), fullPath(".."));
-    // Relative names now resolve against the new directory.
-    ASSERT_TRUE(writeTestFile("relative.txt", "r"));
-    EXPECT_EQ("r", readTestFile(sub + "\\relative.txt"));
     ASSERT_TRUE(SetCurrentDirectoryA(".."));
     WCHAR wide[2048];
     DWORD length = GetCurrentDirectoryW(2048, wide);
     EXPECT_EQ(fullPath(dir.path()), toUtf8(WideString(wide, length)));
-
-    ASSERT_TRUE(DeleteFileA("sub\\relative.txt"));
     EXPECT_TRUE(RemoveDirectoryA((sub + "\\").c_str())) << "error " << GetLastError();
     EXPECT_FAILS_WITH(ERROR_FILE_NOT_FOUND, GetFileAttributesA(sub.c_str()));
 }
