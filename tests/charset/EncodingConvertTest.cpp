@@ -99,12 +99,11 @@ TEST(EncodingConvert, EntryPoints) {
         EXPECT_FALSE(converter.convertFromCharsetName(unknown, 1200, dataOf("A"), 1, out, log));
     EXPECT_EQ("xyA\0BC\0DE"s, bytesOf(out)) << hexOf(bytesOf(out));
     // clang-format off
+    // The marks of UTF-8, UTF-16 and UTF-16BE, from either form, show in XString's tests.
     const ConvertCase preambles[] = {
         {65001, 65001, "\xEF\xBB\xBF", true, "\xEF\xBB\xBF\xEF\xBB\xBF"},
-        {65001, 65001, "", true, "\xEF\xBB\xBF"}, {65001, 0, "A", true, "\xEF\xBB\xBF\x41"},
-        {65001, 1200, "A", true, "\xFF\xFE\x41\0"s}, {65001, 1201, "A", true, "\xFE\xFF\0\x41"s},
-        {65001, 65005, "A", true, "A\0\0\0"s}, {65001, 65006, "A", true, "\0\0\0A"s},
-        {1200, 65001, "A\0"s, true, "\xEF\xBB\xBF\x41"}, {1252, 0, "A", true, "A"}};
+        {65001, 0, "A", true, "\xEF\xBB\xBF\x41"}, {1252, 0, "A", true, "A"},
+        {65001, 65005, "A", true, "A\0\0\0"s}, {65001, 65006, "A", true, "\0\0\0A"s}};
     // clang-format on
     for (const ConvertCase &c : preambles) {
         DataBuffer with;
