@@ -8,6 +8,7 @@
 #include "core/DataBuffer.h"
 
 #include <atomic>
+#include <cstring>
 
 namespace {
 
@@ -133,34 +134,58 @@ bool singleByteToUtf16(const UnicodeLookup &table, const unsigned char *data, ui
     return complete;
 }
 
+// Each byte's UTF-8 form, in the order the bytes are written, and its length. Byte 0
+// gives U+0000, which UTF-8 output leaves out, as it does unmapped bytes: length 0.
+struct Utf8Forms {
+    uint32_t form[256];
+    uint8_t length[256];
+
+    explicit Utf8Forms(const UnicodeLookup &table) {
+        for (unsigned b = 0; b < 256; ++b) {
+            unsigned char bytes[4] = {0, 0, 0, 0};
+            unsigned char *end = bytes;
+            uint16_t unit = table.valueOf(static_cast<unsigned char>(b));
+            if (unit != 0) utf::writeUtf8(end, unit);
+            std::memcpy(&form[b], bytes, 4);
+            length[b] = static_cast<uint8_t>(end - bytes);
+        }
+    }
+
+    // Writes 4 bytes whatever the length: the output needs a spare byte.
+    void write(unsigned char b, unsigned char *&o) const {
+        utf::store32(o, form[b]);
+        o += length[b];
+    }
+};
+
 bool singleByteToUtf8(const UnicodeLookup &table, const unsigned char *data, uint32_t length,
                       DataBuffer &out) {
     const unsigned char *p = data;
     const unsigned char *end = data + length;
     DirectOutput output(out, static_cast<uint64_t>(length) + length / 8 + 4);
-    int asciiIdentity = -1; // worked out when the first ASCII run turns up
+    const Utf8Forms forms(table);
+    bool asciiIdentity = utf::kWordFastPaths && isAsciiIdentity(table);
     while (p < end) {
         uint32_t stretch = stretchAt(p, end);
         if (!output.reserve(3ull * stretch + 8)) return false;
         unsigned char *o = output.cursor();
         const unsigned char *stop = p + stretch;
-        while (p < stop) {
-            if (utf::kWordFastPaths && stop - p >= 8 && asciiIdentity != 0) {
+        // Eight bytes at a time: copied as they are when all are ASCII, else one by one
+        // through the table, without looking for ASCII again until the next eight.
+        if (asciiIdentity) {
+            for (; stop - p >= 8; p += 8) {
                 uint64_t w = utf::load64(p);
                 if (utf::isNonZeroAscii8(w)) {
-                    if (asciiIdentity < 0) asciiIdentity = isAsciiIdentity(table) ? 1 : 0;
-                    if (asciiIdentity == 1) {
-                        utf::store64(o, w);
-                        o += 8;
-                        p += 8;
-                        continue;
-                    }
+                    utf::store64(o, w);
+                    o += 8;
+                    continue;
                 }
+                for (int i = 0; i < 8; ++i)
+                    forms.write(p[i], o);
             }
-            // Byte 0 gives U+0000, which UTF-8 output leaves out, as it does unmapped bytes.
-            uint16_t unit = table.valueOf(*p++);
-            if (unit != 0) utf::writeUtf8Spare(o, unit);
         }
+        for (; p < stop; ++p)
+            forms.write(*p, o);
         output.cursor() = o;
     }
     output.commit();

@@ -3,6 +3,8 @@
 #include "core/StringBuffer.h"
 #include "fs/FileSys.h"
 
+#include <cstdio>
+
 namespace {
 
 // __DATE__ is "Mmm dd yyyy" with a blank in place of a leading zero; the header
@@ -25,6 +27,29 @@ const BuildDate buildDateText;
 bool isLittleEndian() {
     const uint16_t probe = 1;
     return *reinterpret_cast<const unsigned char *>(&probe) == 1;
+}
+
+// The "Username" value: the computer name, a colon and the user name. Neither changes
+// while the process runs, and asking the system for both in every framed call cost
+// more than many a method's own work: a directory walk asked twice per entry.
+struct UserNameText {
+    char text[600];
+
+    UserNameText() {
+        StringBuffer computer;
+        FileSys::getComputerName(computer);
+        StringBuffer user;
+        FileSys::getUserName(user);
+        if (computer.getSize() > 0) computer.appendChar(':');
+        computer.appendSb(user);
+        snprintf(text, sizeof text, "%s", computer.getString());
+    }
+};
+
+// Built by the first frame; later frames, in any thread, read it.
+const char *userNameText() {
+    static const UserNameText names;
+    return names.text;
 }
 
 void storeNormalized(StringBuffer &rendering, XString &out) {
@@ -101,13 +126,7 @@ void ClsBase::enterFrame(const char *methodName, FrameKind kind) {
 void ClsBase::logHeader() {
     m_log.logData("DllDate", buildDate());
 
-    StringBuffer computer;
-    FileSys::getComputerName(computer);
-    StringBuffer user;
-    FileSys::getUserName(user);
-    if (computer.getSize() > 0) computer.appendChar(':');
-    computer.appendSb(user);
-    m_log.logData("Username", computer.getString());
+    m_log.logData("Username", userNameText());
 
     m_log.logData("Architecture",
                   isLittleEndian() ? "Little Endian; 32-bit" : "Big Endian; 32-bit");

@@ -7,10 +7,6 @@
 
 namespace {
 
-bool isDotName(XString &name) {
-    return name.equalsUtf8(".") || name.equalsUtf8("..");
-}
-
 void searchPattern(XString &dir, XString &out) {
     out.copyFrom(dir);
     char last = dir.lastCharAnsi();
@@ -190,10 +186,8 @@ bool ClsDirTree::openNextDirectory() {
 
 // Moving past "." and ".." is a loop too, for the same reason.
 bool ClsDirTree::skipDotEntries(bool found) {
-    XString name;
     while (found) {
-        m_find.getEntryName(name);
-        if (!isDotName(name)) return true;
+        if (!m_find.isEntryDotName()) return true;
         found = m_find.findNext(&log());
     }
     return false;

@@ -7,6 +7,8 @@
 #include "core/StringBuffer.h"
 #include "fs/FileSys.h"
 
+#include <cstring>
+
 namespace {
 
 const int utf8CodePage = 65001;
@@ -38,6 +40,22 @@ bool selectCharset(const char *name, _txCharset &charset, LogBase &log) {
     log.logError("Unknown charset.");
     log.logData("charset", name);
     return false;
+}
+
+// The UTF-8 text, after its byte order mark when one is asked for, as the whole file.
+bool writeUtf8Text(const XString &path, const StringBuffer &utf8, bool includePreamble,
+                   LogBase &log) {
+    static const unsigned char bom[3] = {0xEF, 0xBB, 0xBF};
+    uint32_t size = static_cast<uint32_t>(utf8.getSize());
+    if (!includePreamble) {
+        log.logDataLong("numOutputBytes", static_cast<int>(size));
+        return FileSys::writeEntireFile(path, utf8.getString(), size, &log);
+    }
+    DataBuffer bytes;
+    if (bytes.ensureCapacity(size + sizeof bom) && bytes.append(bom, sizeof bom))
+        bytes.append(utf8.getString(), size);
+    log.logDataLong("numOutputBytes", static_cast<int>(bytes.getSize()));
+    return FileSys::writeEntireFile(path, bytes, &log);
 }
 
 } // namespace
@@ -73,16 +91,19 @@ bool ClsFileAccess::ReadEntireTextFile(const XString &filename, const XString &c
     StringBuffer trimmed(name.getUtf8());
     trimmed.trim2();
     const char *text = reinterpret_cast<const char *>(bytes.getData());
+    // The appended zeros end the search: the text is what comes before the first zero.
+    uint32_t length =
+        static_cast<uint32_t>(static_cast<const char *>(memchr(text, 0, bytes.getSize())) - text);
     if (trimmed.getSize() == 0 || trimmed.equalsIgnoreCase("utf-8") ||
         trimmed.equalsIgnoreCase("ansi")) {
-        out.appendInCharset(text, trimmed.getString());
+        out.appendInCharsetN(text, length, trimmed.getString());
         return true;
     }
     _txCharset selected;
     if (!selectCharset(trimmed.getString(), selected, log())) return true;
     uint32_t unit = zeroUnitSize(selected.getCodePage());
     if (unit == 0) {
-        out.appendInCharset(text, trimmed.getString());
+        out.appendInCharsetN(text, length, trimmed.getString());
         return true;
     }
     // UTF-16 and UTF-32 text is full of zero bytes: it ends at its first zero unit.
@@ -109,6 +130,11 @@ bool ClsFileAccess::WriteEntireTextFile(const XString &filename, const XString &
 
     _txCharset selected;
     selectCharset(name.getUtf8(), selected, log());
+    // UTF-8 into UTF-8 is a copy: the text's own UTF-8 form is written as it stands.
+    const StringBuffer *utf8 = fileData.utf8ForConversion();
+    if (utf8 != nullptr && selected.getCodePage() == utf8CodePage) {
+        return writeUtf8Text(path, *utf8, includePreamble, log());
+    }
     XString text;
     text.copyFrom(fileData);
     DataBuffer bytes;

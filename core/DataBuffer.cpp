@@ -2,6 +2,7 @@
 
 #include "core/Fatal.h"
 #include "core/StringBuffer.h"
+#include "platform/Memory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -50,7 +51,9 @@ inline uint16_t loadUnit(const unsigned char *p) {
     return unit;
 }
 
-inline void storeUnit(unsigned char *p, uint16_t unit) { memcpy(p, &unit, 2); }
+inline void storeUnit(unsigned char *p, uint16_t unit) {
+    memcpy(p, &unit, 2);
+}
 
 // Two upper-case hexadecimal digits for each byte value, built at compile time.
 struct HexDigitPairs {
@@ -128,11 +131,11 @@ bool DataBuffer::reallocate(uint32_t n) {
     uint32_t keep = m_size < n ? m_size : n;
     unsigned char *block;
     if (m_borrowed || m_data == nullptr) {
-        block = static_cast<unsigned char *>(malloc(n));
+        block = static_cast<unsigned char *>(txmemory::allocateBlock(n));
         if (block != nullptr && keep != 0) memcpy(block, m_data, keep);
     } else {
         // realloc copies and frees the old block, or leaves it as it was.
-        block = static_cast<unsigned char *>(realloc(m_data, n));
+        block = static_cast<unsigned char *>(txmemory::resizeBlock(m_data, n));
     }
     if (block == nullptr) {
         // The content is lost: the buffer frees its own block and ends up empty.
@@ -148,7 +151,8 @@ bool DataBuffer::reallocate(uint32_t n) {
 
 void DataBuffer::minimizeMemory() {
     checkValid();
-    if (static_cast<uint64_t>(m_capacity) > static_cast<uint64_t>(m_size) + 4) reallocate(m_size + 4);
+    if (static_cast<uint64_t>(m_capacity) > static_cast<uint64_t>(m_size) + 4)
+        reallocate(m_size + 4);
 }
 
 void DataBuffer::takeBlock(void *block, uint32_t n) {
@@ -202,7 +206,8 @@ bool DataBuffer::append(const void *bytes, uint32_t n) {
         }
         // The source may lie in the block that is about to move.
         bool inside = pointsInto(source, m_data, m_capacity);
-        uintptr_t offset = reinterpret_cast<uintptr_t>(source) - reinterpret_cast<uintptr_t>(m_data);
+        uintptr_t offset =
+            reinterpret_cast<uintptr_t>(source) - reinterpret_cast<uintptr_t>(m_data);
         bool wasBorrowed = m_borrowed;
         if (!reallocate(static_cast<uint32_t>(capacity))) return false;
         // A borrowed block stays where it was, so only an owned one has moved.
@@ -268,7 +273,8 @@ bool DataBuffer::appendUtf16z(const uint16_t *text) {
     static const uint16_t terminator = 0;
     if (text == nullptr) return append(&terminator, 2);
     size_t count = 0;
-    while (text[count] != 0) ++count;
+    while (text[count] != 0)
+        ++count;
     uint64_t bytes = 2 * static_cast<uint64_t>(count) + 2;
     if (bytes > maxCapacity) return false;
     return append(text, static_cast<uint32_t>(bytes));
@@ -306,7 +312,8 @@ unsigned char *DataBuffer::getDataAt(int64_t i) const {
 uint32_t DataBuffer::sizeWithoutTrailingZeros() const {
     checkValid();
     uint32_t n = m_size;
-    while (n > 0 && m_data[n - 1] == 0) --n;
+    while (n > 0 && m_data[n - 1] == 0)
+        --n;
     return n;
 }
 
@@ -319,7 +326,7 @@ int DataBuffer::replaceAllOccurrences(const void *find, uint32_t findLength,
     if (find == nullptr || findLength == 0 || m_size == 0) return 0;
     const unsigned char *match = findBytes(m_data, m_size, find, findLength);
     if (match == nullptr) return 0;
-    unsigned char *block = static_cast<unsigned char *>(malloc(m_size));
+    unsigned char *block = static_cast<unsigned char *>(txmemory::allocateBlock(m_size));
     if (block == nullptr) return 0;
 
     // The old block is set aside and walked; the buffer restarts in the new one.
@@ -413,7 +420,8 @@ bool encodeHexUpper(const void *bytes, uint32_t n, StringBuffer &out) {
     while (n != 0) {
         uint32_t chunk = n < bytesPerChunk ? n : bytesPerChunk;
         char *w = text;
-        for (uint32_t i = 0; i < chunk; ++i, w += 2) memcpy(w, hexPairs.pairs + 2 * p[i], 2);
+        for (uint32_t i = 0; i < chunk; ++i, w += 2)
+            memcpy(w, hexPairs.pairs + 2 * p[i], 2);
         if (!out.appendN(text, static_cast<int>(2 * chunk))) return false;
         p += chunk;
         n -= chunk;

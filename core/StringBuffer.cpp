@@ -4,6 +4,7 @@
 #include "core/DataBuffer.h"
 #include "core/Fatal.h"
 #include "core/XString.h"
+#include "platform/Memory.h"
 
 #include <cctype>
 #include <climits>
@@ -193,12 +194,13 @@ bool StringBuffer::growFor(int need, int terminatorBytes) {
 
     char *block;
     if (m_data == sharedEmpty()) {
-        block = static_cast<char *>(malloc(static_cast<size_t>(newCapacity)));
+        block = static_cast<char *>(txmemory::allocateBlock(static_cast<size_t>(newCapacity)));
         if (block == nullptr) return false;
         block[0] = 0;
     } else {
         // realloc copies the content and frees the old block, or leaves it untouched.
-        block = static_cast<char *>(realloc(m_data, static_cast<size_t>(newCapacity)));
+        block =
+            static_cast<char *>(txmemory::resizeBlock(m_data, static_cast<size_t>(newCapacity)));
         if (block == nullptr) return false;
     }
     m_data = block;

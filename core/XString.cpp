@@ -5,6 +5,7 @@
 #include "log/LogBase.h"
 #include "platform/Win32.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -269,8 +270,14 @@ void XString::clear() {
 
 void XString::appendAnsi(const char *text) {
     if (text == nullptr) return;
+    // Text too long for the form appends nothing, but the form still becomes current.
+    size_t n = strlen(text);
+    appendAnsiN(text, n > static_cast<size_t>(INT_MAX - 1) ? 0 : static_cast<int>(n));
+}
+
+void XString::appendAnsiN(const char *text, int n) {
     getAnsi();
-    m_ansi.append(text);
+    m_ansi.appendN(text, n);
     makeOnlyCurrent(false, true, false);
     m_ansiStatus = AnsiUnknown;
 }
@@ -344,26 +351,58 @@ void XString::appendX(const XString &other) {
 }
 
 bool XString::appendInCharset(const char *text, const char *charsetName) {
+    size_t n = text == nullptr ? 0 : strlen(text);
+    if (n > 0xFFFFFFFFu) return false;
+    return appendInCharsetN(text, static_cast<uint32_t>(n), charsetName);
+}
+
+bool XString::appendInCharsetN(const char *text, uint32_t n, const char *charsetName) {
     StringBuffer name(charsetName == nullptr ? "" : charsetName);
     name.trim2();
-    if (name.getSize() == 0 || name.equalsIgnoreCase("utf-8")) {
-        appendUtf8(text);
-        return true;
-    }
-    if (name.equalsIgnoreCase("ansi")) {
-        appendAnsi(text);
+    bool utf8 = name.getSize() == 0 || name.equalsIgnoreCase("utf-8");
+    if (utf8 || name.equalsIgnoreCase("ansi")) {
+        if (text == nullptr) return true;
+        // As the plain appends: text too long for a form appends nothing.
+        int length = n > static_cast<uint32_t>(INT_MAX - 1) ? 0 : static_cast<int>(n);
+        if (!utf8)
+            appendAnsiN(text, length);
+        else if (length == 0)
+            appendUtf8("");
+        else
+            appendUtf8N(text, length);
         return true;
     }
     if (text == nullptr) return true;
     DataBuffer converted;
     EncodingConvert converter;
     LogNull log;
-    bool converts = converter.convertFromCharsetName(
-        name.getString(), utf8CodePage, reinterpret_cast<const unsigned char *>(text),
-        static_cast<unsigned int>(strlen(text)), converted, log);
+    bool converts = converter.convertFromCharsetName(name.getString(), utf8CodePage,
+                                                     reinterpret_cast<const unsigned char *>(text),
+                                                     n, converted, log);
     if (!converted.appendByte(0)) return false;
-    appendUtf8(reinterpret_cast<const char *>(converted.getData()));
+    appendUtf8Block(converted);
     return converts;
+}
+
+void XString::appendUtf8Block(DataBuffer &utf8) {
+    const char *bytes = reinterpret_cast<const char *>(utf8.getData());
+    const void *zero = memchr(bytes, 0, utf8.getSize());
+    uint32_t n = static_cast<uint32_t>(static_cast<const char *>(zero) - bytes);
+    if (n == 0 || n > static_cast<uint32_t>(INT_MAX - 1)) {
+        appendUtf8("");
+        return;
+    }
+    if (isEmpty() && !startsWithUtf8Bom(bytes, n)) {
+        utf8.setSize(n + 1);
+        m_utf8.takeDataBuffer(utf8);
+        if (m_utf8.getSize() == static_cast<int>(n)) {
+            makeOnlyCurrent(false, false, true);
+            m_ansiStatus = AnsiUnknown;
+            return;
+        }
+        // The block stayed with utf8: appended below like any other text.
+    }
+    appendUtf8N(bytes, static_cast<int>(n));
 }
 
 // ---------------------------------------------------------------------------------
@@ -475,6 +514,10 @@ bool XString::getConvertedWithBom(const _txCharset &charset, DataBuffer &out) {
     return converter.convertWithPreamble(utf8CodePage, codePage,
                                          reinterpret_cast<const unsigned char *>(utf8.getString()),
                                          static_cast<unsigned int>(utf8.getSize()), out, log);
+}
+
+const StringBuffer *XString::utf8ForConversion() const {
+    return m_utf8Current && !m_utf16Current ? &m_utf8 : nullptr;
 }
 
 int XString::getNumChars() {

@@ -45,6 +45,8 @@ public:
     // means "utf-8", "ansi" the ANSI code page. False when the conversion was not
     // complete, the name unknown included (nothing is appended then).
     bool appendInCharset(const char *text, const char *charsetName);
+    // The same for text of n bytes, which the caller has ended before its first 0 byte.
+    bool appendInCharsetN(const char *text, uint32_t n, const char *charsetName);
 
     // Getters convert on demand; what they return stays valid until the next change.
     const uint16_t *getUtf16();
@@ -57,6 +59,9 @@ public:
     bool getConverted(const _txCharset &charset, DataBuffer &out);
     // Empties out, then writes the byte order mark of UTF-8 and UTF-16 targets first.
     bool getConvertedWithBom(const _txCharset &charset, DataBuffer &out);
+    // The form getConverted reads when it is UTF-8 (current, with no current UTF-16
+    // form), else null: a caller that wants UTF-8 bytes can use it without a copy.
+    const StringBuffer *utf8ForConversion() const;
     // Bytes of the ANSI form while that is current, else UTF-16 units.
     int getNumChars();
     bool isEmpty() const;
@@ -108,6 +113,10 @@ private:
     uint32_t utf16UnitCount() const;
     void forgetLossyAnsi();
     void appendUtf16Units(const uint16_t *units, uint32_t count);
+    void appendAnsiN(const char *text, int n);
+    // appendUtf8 of the text before the first 0 byte of utf8, which must hold one; an
+    // empty string takes the block instead of copying it.
+    void appendUtf8Block(DataBuffer &utf8);
     void ansiToUtf16();
     // The text's ANSI form into out; true only when it converts back unchanged.
     static bool toAnsiExactly(int codePage, const void *text, uint32_t n, DataBuffer &out);

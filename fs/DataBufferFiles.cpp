@@ -7,16 +7,26 @@
 #include "fs/ScopedLogContext.h"
 #include "fs/TarnixHandle.h"
 #include "log/LogBase.h"
+#include "platform/Memory.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 namespace {
 
-// One zero-filled block of size + 4 bytes, or null.
+const uint32_t spareBytes = 4;
+
+// One block of size + 4 bytes, or null. Only the spare bytes are zeroed: the read
+// fills the rest, and zeroing it first would touch every page twice.
 unsigned char *allocateForFile(uint32_t size) {
-    return static_cast<unsigned char *>(calloc(static_cast<size_t>(size) + 4, 1));
+    void *block = txmemory::allocateBlock(static_cast<size_t>(size) + spareBytes);
+    if (block != nullptr) memset(static_cast<unsigned char *>(block) + size, 0, spareBytes);
+    return static_cast<unsigned char *>(block);
+}
+
+// A read that stopped early leaves the block as a zero-filled allocation would.
+void zeroUnread(unsigned char *block, uint32_t size, uint32_t bytesRead) {
+    if (bytesRead < size) memset(block + bytesRead, 0, size - bytesRead);
 }
 
 } // namespace
@@ -59,12 +69,14 @@ bool DataBuffer::loadFileAnsiPath(const char *ansiPath, LogBase *log) {
         }
         return false;
     }
-    takeBlock(block, size32 + 4);
+    takeBlock(block, size32 + spareBytes);
     setSize(size32);
 
     uint32_t bytesRead = 0;
     bool endOfFile = false;
-    if (!file->readBytes(block, size32, bytesRead, endOfFile, log)) {
+    bool read = file->readBytes(block, size32, bytesRead, endOfFile, log);
+    zeroUnread(block, size32, bytesRead);
+    if (!read) {
         if (log) {
             log->logData("filename", path.getUtf8());
             XString currentDir;
@@ -104,12 +116,14 @@ bool DataBuffer::loadFileUnicodePath(const uint16_t *utf16Path, LogBase *log) {
         }
         return false;
     }
-    takeBlock(block, size32 + 4);
+    takeBlock(block, size32 + spareBytes);
     setSize(size32);
 
     uint32_t bytesRead = 0;
     bool endOfFile = false;
-    if (!file->readBytes(block, size32, bytesRead, endOfFile, log)) {
+    bool read = file->readBytes(block, size32, bytesRead, endOfFile, log);
+    zeroUnread(block, size32, bytesRead);
+    if (!read) {
         if (log) log->logLastWindowsError();
         return false;
     }

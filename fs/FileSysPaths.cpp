@@ -65,9 +65,7 @@ void FileSys::getFullPath(const XString &path, XString &out) {
 void FileSys::getFileNamePart(const XString &path, XString &out) {
     XString copy;
     pathtext::copyNormalized(path, copy);
-    XString asWritten;
-    asWritten.copyFrom(path);
-    out.clear();
+    // out is set only at the end: it may be path itself, which the fallback reads.
     WindowsVersion version;
     if (version.isLegacyOs()) {
         char resolved[pathBufferChars];
@@ -75,6 +73,8 @@ void FileSys::getFileNamePart(const XString &path, XString &out) {
         DWORD length = GetFullPathNameA(copy.getAnsi(), pathBufferChars, resolved, &filePart);
         if (resolvedFits(length) && filePart != nullptr && *filePart != 0)
             out.setFromAnsi(filePart);
+        else
+            out.clear();
         return;
     }
     WCHAR resolved[pathBufferChars];
@@ -86,6 +86,8 @@ void FileSys::getFileNamePart(const XString &path, XString &out) {
     }
     // Windows reports no file part for a path ending in a separator and for a device
     // name such as con.txt; the text after the last separator stands in.
+    XString asWritten;
+    asWritten.copyFrom(path);
     out.setFromUtf8(textAfterLastSeparator(asWritten.getUtf8()));
 }
 

@@ -74,6 +74,18 @@ void FindFileWin32::getEntryName(XString &out) const {
         out.setFromAnsi(m_ansiEntry.cFileName);
 }
 
+namespace {
+
+template <typename Char> bool isDotName(const Char *name) {
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+} // namespace
+
+bool FindFileWin32::isEntryDotName() const {
+    return m_wide ? isDotName(m_wideEntry.cFileName) : isDotName(m_ansiEntry.cFileName);
+}
+
 uint32_t FindFileWin32::getEntryAttributes() const {
     return m_wide ? m_wideEntry.dwFileAttributes : m_ansiEntry.dwFileAttributes;
 }

@@ -24,6 +24,8 @@ public:
 
     // The entry of the last successful call.
     void getEntryName(XString &out) const;
+    // Whether the entry is "." or "..", read from the record without building a name.
+    bool isEntryDotName() const;
     uint32_t getEntryAttributes() const;
     bool isEntryDirectory() const;
     int64_t getEntrySize64() const;

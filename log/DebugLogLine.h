@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/StringBuffer.h"
-
 #include <cstdio>
 
 class XString;
@@ -19,10 +17,11 @@ public:
 
     // Null when there is nowhere to write.
     FILE *stream() const { return m_file; }
-    // Four spaces per level.
-    const char *indentation() const { return m_indentation.getString(); }
+    // Four spaces per level, as a field width: "%*s" with "" writes them. A number,
+    // not a text, so that a log without a debug file allocates nothing per entry.
+    int indentation() const { return m_indentation; }
 
 private:
     FILE *m_file;
-    StringBuffer m_indentation;
+    int m_indentation;
 };

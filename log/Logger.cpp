@@ -6,6 +6,24 @@
 #include "log/LogEntry2.h"
 #include "log/LogRendering.h"
 
+#include <cstring>
+
+namespace {
+
+bool isTrimmed(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Nearly every tag is written clean: nothing to trim and no space to replace, so the
+// copy that cleaning takes can be left out.
+bool isCleanTag(const char *tag) {
+    if (tag == nullptr || tag[0] == 0) return false;
+    size_t length = strlen(tag);
+    return !isTrimmed(tag[0]) && !isTrimmed(tag[length - 1]) && strchr(tag, ' ') == nullptr;
+}
+
+} // namespace
+
 Logger::Logger() : m_depth(0) {}
 
 Logger::~Logger() {}
@@ -45,7 +63,7 @@ bool Logger::logMessage(char type, const char *text) {
     CritSecLock lock(*this);
     m_errorLog.appendEntry(type, nullptr, text);
     DebugLogLine line(m_debugLogPath, m_depth);
-    if (line.stream() != nullptr) fprintf(line.stream(), "%s%s\r\n", line.indentation(), text);
+    if (line.stream() != nullptr) fprintf(line.stream(), "%*s%s\r\n", line.indentation(), "", text);
     return true;
 }
 
@@ -77,7 +95,7 @@ bool Logger::enterContext(const char *tag, bool) {
     {
         DebugLogLine line(m_debugLogPath, m_depth);
         if (line.stream() != nullptr) {
-            fprintf(line.stream(), "%s%s:\r\n", line.indentation(), tag != nullptr ? tag : "");
+            fprintf(line.stream(), "%*s%s:\r\n", line.indentation(), "", tag != nullptr ? tag : "");
         }
     }
     ++m_depth;
@@ -90,26 +108,29 @@ bool Logger::leaveContext() {
     {
         DebugLogLine line(m_debugLogPath, m_depth);
         if (line.stream() != nullptr)
-            fprintf(line.stream(), "%s(leaveContext)\r\n", line.indentation());
+            fprintf(line.stream(), "%*s(leaveContext)\r\n", line.indentation(), "");
     }
     if (m_depth > 0) --m_depth;
     return true;
 }
 
 bool Logger::logData(const char *tag, const char *value) {
+    if (isCleanTag(tag)) return logTagged(tag, value);
     // The tag becomes an XML element name, so it must not be empty or hold spaces.
     StringBuffer cleanTag(tag);
     cleanTag.trim2();
     cleanTag.replaceChar(' ', '_');
     if (cleanTag.getSize() == 0) return false;
-    if (value == nullptr) value = "(NULL)";
+    return logTagged(cleanTag.getString(), value);
+}
 
+bool Logger::logTagged(const char *tag, const char *value) {
+    if (value == nullptr) value = "(NULL)";
     CritSecLock lock(*this);
-    m_errorLog.appendEntry(LogEntry2::typeTagged, cleanTag.getString(), value);
+    m_errorLog.appendEntry(LogEntry2::typeTagged, tag, value);
     DebugLogLine line(m_debugLogPath, m_depth);
-    if (line.stream() != nullptr) {
-        fprintf(line.stream(), "%s%s: %s\r\n", line.indentation(), cleanTag.getString(), value);
-    }
+    if (line.stream() != nullptr)
+        fprintf(line.stream(), "%*s%s: %s\r\n", line.indentation(), "", tag, value);
     return true;
 }
 

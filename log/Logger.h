@@ -37,6 +37,8 @@ public:
 
 private:
     bool logMessage(char type, const char *text);
+    // logData once the tag is clean.
+    bool logTagged(const char *tag, const char *value);
 
     ErrorLog m_errorLog;
     int32_t m_depth;

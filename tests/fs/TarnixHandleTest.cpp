@@ -181,3 +181,22 @@ TEST_F(TarnixHandleTest, FilesBeyondFourGiBUseAll64Bits) {
 }
 
 } // namespace
+
+TEST_F(TarnixHandleTest, AWholeFileLoadThatFailsPartWayHoldsZerosAfterWhatWasRead) {
+    // The block is not zeroed up front, so the bytes the failed read never reached
+    // must be zeroed afterwards; the 4 spare bytes after the content are zero too.
+    const std::string content = patternBytes(200000);
+    writeFile(path("f.bin"), content);
+    for (DWORD failure : {DWORD(0), DWORD(ERROR_READ_FAULT)}) {
+        DataBuffer data;
+        data.append("stale", 5);
+        rearm();
+        if (failure) txhooks::failCallsAfter(Call::ReadFile, 1, failure, 1);
+        EXPECT_EQ(failure == 0, data.loadFile(path("f.bin").c_str(), nullptr));
+        ASSERT_EQ(content.size(), data.getSize());
+        ASSERT_EQ(content.size() + 4, data.getCapacity());
+        std::string expected = failure ? content.substr(0, 65536) : content;
+        expected.resize(content.size() + 4, '\0');
+        EXPECT_EQ(expected, std::string(reinterpret_cast<char *>(data.getData()), expected.size()));
+    }
+}
