@@ -71,31 +71,22 @@ const KnownDifferences kKnownDifferences[] = {
     {38598, 28598, "decode ref only: A1 BF-DE FB-FC FF; encode ref only: F79C-F7BE F7C1",
      "the table of 28598, as ISO-8859-8-I differs in text direction only; Windows fills "
      "unassigned codes with private use"},
-    {932, 932,
-     "decode ref only: 8790-8792 8795-8797 879A-879C ED40-ED7E ED80-EDFC EE40-EE7E EE80-EEEC "
-     "EEEF-EEFC FA4A-FA54 FA58-FA5B",
-     "NEC row 13 and the NEC-selected IBM extensions, whose characters Windows writes as other "
-     "codes, are left out"},
     {936, 936, "decode ref only: FF; encode ref only: F8F5", kFillIns},
     {949, 949, "decode ref only: 80 FF; encode ref only: 0080 F8F7", kFillIns},
-    {950, 950, "decode ref only: 80 FF A2A4-A2A7 A2CC A2CE F9FA-F9FD; encode ref only: 0080 F8F8",
-     "Windows fills 0x80 and 0xFF with a C1 control and private use, the table leaves them "
-     "unassigned; duplicate codes, whose characters Windows writes as other codes, are left "
-     "out"},
+    {950, 950, "decode ref only: 80 FF; encode ref only: 0080 F8F8", kFillIns},
     {1361, 1361, "decode ref only: 80-83 D4-D7 DF FA-FF; encode ref only: 0080-0083 F8EC-F8F6",
      kFillIns},
     {10001, 10001,
      "decode ref only: 80 FF 86D3-86D6 8740-874A 874C 874E-874F 8751-875D 875F-8775 877E "
-     "8782-8792 8798-879E ED40-ED7E ED80-EDFC EE40-EE7E EE80-EEEC EEEF-EEFC FA40-FA54 "
-     "FA58-FA5B; encode ref only: 0080 "
+     "8782-878F 8791-8792 8798-879E EEEF-EEF8 FA40-FA53 FA58-FA5B; encode ref only: 0080 "
      "00A2-00A3 00A5 00AB-00AC 00AF 00B5 00B7-00B8 00BB 00FE-00FF",
-     "x-mac-japanese decodes by the inverse of its table from Unicode, so codes whose "
-     "characters Windows writes as other codes are left out, and so are best fits that would "
-     "decode their code as themselves; 0x80 is a C1 fill-in"},
+     "x-mac-japanese decodes by the inverse of its table from Unicode, where a diffs record "
+     "gives a character one code: codes that Windows decodes but writes as others are lost "
+     "unless the Shift_JIS table has them, and so are best fits that would decode their code "
+     "as themselves; 0x80 is a C1 fill-in"},
     {51932, 20932,
-     "decode ref only: 7607 in 80..FEFE #54EA0046; decode ours only: ADA1-ADBE ADC0-ADD6 "
-     "ADDF-ADEF ADF3-ADF4 ADF8-ADF9; decode differ: 379 in A1C1..FCFE #EEDED2D1; encode ref only: "
-     "7600 in "
+     "decode ref only: 7606 in 80..FEFE #47E27497; decode ours only: ADA1-ADBE ADC0-ADD6 "
+     "ADDF-ADFC; decode differ: 380 in A1C1..FCFE #9B57C758; encode ref only: 7600 in "
      "00A4..E757 #0B38DEDC; encode ours only: 184 in 00A5..FFE4 #76635603; encode differ: 349 "
      "in 00A1..9E19 #3EF370E7",
      "Windows' 20932 is plain EUC-JP: C1 controls, JIS X 0212 as a lead byte and a 7-bit "
