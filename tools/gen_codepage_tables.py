@@ -239,15 +239,26 @@ def python_decode(codec):
 def icu_decode(name):
     if not shutil.which('uconv'):
         raise MissingReference('uconv')
+    # Every byte in one run: a byte ICU cannot map comes out as %X and its hex digits.
+    r = subprocess.run(['uconv', '-f', name, '-t', 'UTF-16LE', '--from-callback', 'escape-icu'],
+                       input=bytes(range(1, 256)), capture_output=True)
+    if r.returncode != 0:
+        raise RuntimeError('uconv cannot decode %s: %s' % (name, r.stderr.decode().strip()))
+    text = r.stdout.decode('utf-16-le')
     out = {}
+    pos = 0
     for b in range(1, 256):
-        r = subprocess.run(['uconv', '-f', name, '-t', 'UTF-16LE', '--callback', 'stop'],
-                           input=bytes([b]), capture_output=True)
-        if r.returncode == 0 and len(r.stdout) == 2:
-            u = struct.unpack('<H', r.stdout)[0]
-            # ICU writes SUB for a byte it cannot map when no callback stops it.
-            if u != 0x1A or b == 0x3F:
-                out[b] = u
+        escape = '%%X%02X' % b
+        if text.startswith(escape, pos):
+            pos += len(escape)
+            continue
+        u = ord(text[pos])
+        pos += 1
+        # ICU decodes some bytes it cannot map as SUB.
+        if u != 0x1A or b == 0x3F:
+            out[b] = u
+    if pos != len(text):
+        raise RuntimeError('uconv decoded %s into more than one unit per byte' % name)
     return out
 
 
