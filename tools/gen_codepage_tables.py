@@ -26,11 +26,10 @@ Choices made where the references disagree (Windows wins unless said otherwise):
     private-use bytes of ISO-8859-6). Where the published table gives the byte
     another character, Windows' value stays. Double-byte codes keep every Windows
     mapping, the user-defined (private-use) areas included.
-  * A single byte that Windows decodes but writes back as another byte stays (its
-    character's own byte loads first, so the table from Unicode still writes that
-    one). A double-byte code whose character Windows writes as another code (the
-    NEC-selected IBM extensions of Shift_JIS, duplicate Big5 codes) is left out, so
-    932 keeps its 9,206 double-byte codes and 936 its 23,940.
+  * A code that Windows decodes but whose character it writes as another code (NEC
+    row 13 and the NEC-selected IBM extensions of Shift_JIS, duplicate Big5 codes)
+    stays: the written code loads first, so the table from Unicode still writes that
+    one.
   * From Unicode a table adds Windows' best-fit mappings (us-ascii writes U+00A0
     as 0x20), except those whose code has no mapping towards Unicode.
   * 38598 (ISO-8859-8-I) has Windows' table of 28598: the two differ in text
@@ -46,7 +45,8 @@ Choices made where the references disagree (Windows wins unless said otherwise):
   * 10001 (x-mac-japanese) is the Shift_JIS table plus a diffs table towards
     Windows' 10001 table. Its table towards Unicode is the inversion of the one
     from Unicode, so best-fit keys that would win that inversion over a code's own
-    character are removed.
+    character are removed, and a code decoded only keeps its character when the
+    diffs leave that character alone.
 
 Usage: python3 tools/gen_codepage_tables.py [--out DIR] [--check]
   --out DIR  write into DIR instead of charset/tables/
@@ -239,15 +239,26 @@ def python_decode(codec):
 def icu_decode(name):
     if not shutil.which('uconv'):
         raise MissingReference('uconv')
+    # Every byte in one run: a byte ICU cannot map comes out as %X and its hex digits.
+    r = subprocess.run(['uconv', '-f', name, '-t', 'UTF-16LE', '--from-callback', 'escape-icu'],
+                       input=bytes(range(1, 256)), capture_output=True)
+    if r.returncode != 0:
+        raise RuntimeError('uconv cannot decode %s: %s' % (name, r.stderr.decode().strip()))
+    text = r.stdout.decode('utf-16-le')
     out = {}
+    pos = 0
     for b in range(1, 256):
-        r = subprocess.run(['uconv', '-f', name, '-t', 'UTF-16LE', '--callback', 'stop'],
-                           input=bytes([b]), capture_output=True)
-        if r.returncode == 0 and len(r.stdout) == 2:
-            u = struct.unpack('<H', r.stdout)[0]
-            # ICU writes SUB for a byte it cannot map when no callback stops it.
-            if u != 0x1A or b == 0x3F:
-                out[b] = u
+        escape = '%%X%02X' % b
+        if text.startswith(escape, pos):
+            pos += len(escape)
+            continue
+        u = ord(text[pos])
+        pos += 1
+        # ICU decodes some bytes it cannot map as SUB.
+        if u != 0x1A or b == 0x3F:
+            out[b] = u
+    if pos != len(text):
+        raise RuntimeError('uconv decoded %s into more than one unit per byte' % name)
     return out
 
 
@@ -303,14 +314,12 @@ def from_windows(mapping, decoded, encoded, defined):
         to_uni[code] = u
     if dropped:
         mapping.notes.append('placeholders left out: ' + ' '.join('%02X' % b for b in dropped))
-    # Single bytes that Windows decodes but writes back as another byte stay (the
-    # round trip loads first); double-byte ones go.
-    one_way = sorted(c for c, u in to_uni.items() if encoded.get(u) != c and len(c) == 2)
-    for code in one_way:
-        del to_uni[code]
+    # Codes that Windows decodes but writes back as other codes stay: the written
+    # code's round trip loads first, so the table from Unicode still writes that one.
+    one_way = sorted(c for c, u in to_uni.items() if encoded.get(u) != c)
     if one_way:
-        mapping.notes.append('%d codes that Windows writes back as other codes left out: %s' %
-                             (len(one_way), summarize_codes(one_way)))
+        mapping.notes.append('%d codes decoded only, as Windows writes their characters as '
+                             'other codes: %s' % (len(one_way), summarize_codes(one_way)))
     mapping.to_uni = to_uni
     unusable = sorted(u for u, c in encoded.items() if c not in to_uni)
     mapping.from_uni = {u: c for u, c in encoded.items() if c in to_uni}
@@ -793,23 +802,30 @@ def check_lookups(code_page, to_uni, from_uni, to, frm):
 # ---------------------------------------------------------------- x-mac-japanese
 
 def mac_japanese(shift_jis_table, sjis_ascii):
-    """The diffs that turn the loaded Shift_JIS table into Windows' 10001 table."""
+    """The diffs that turn the loaded Shift_JIS table into Windows' 10001 table.
+
+    10001 decodes by the inversion of its table from Unicode, so a code decodes only
+    through an entry of that table. A code that Windows decodes but writes as another
+    keeps its decoding when the Shift_JIS table holds it after its character's written
+    code and the diffs leave that character alone: a diffs record gives a character
+    one code.
+    """
     mapping = wine_page(10001)
-    # The inversion gives each code only when its character is written as that code.
-    one_way = sorted(c for c, u in mapping.to_uni.items() if mapping.from_uni.get(u) != c)
-    for code in one_way:
-        del mapping.to_uni[code]
-    if one_way:
-        mapping.notes.append('decoded only, so left out: ' + summarize_codes(one_way))
-    mapping.from_uni = {u: c for u, c in mapping.from_uni.items() if c in mapping.to_uni}
+    windows = mapping.to_uni
     base = SimHash(4919)
     sim_load(shift_jis_table, base, True)
-    base_map = {struct.unpack('<H', k)[0]: base.lookup(k) for k in base.keys()}
+    base_codes = {}
+    for bucket in base.buckets:
+        for key, code in bucket:
+            base_codes.setdefault(struct.unpack('<H', key)[0], []).append(code)
     target = dict(mapping.from_uni)
+    # Characters whose later Shift_JIS codes would decode wrongly: one code only.
+    alone = set()
     dropped = []
     while True:
-        removed = sorted(u for u in base_map if u not in target)
-        changed = sorted(u for u in target if base_map.get(u) != target[u])
+        removed = sorted(u for u in base_codes if u not in target)
+        changed = sorted(u for u in target if base_codes.get(u, [None])[0] != target[u] or
+                         u in alone)
         diffs = encode_diffs(sjis_ascii and mapping.ascii_compatible(), removed,
                              [(u, target[u]) for u in changed if len(target[u]) == 1],
                              [(u, target[u]) for u in changed if len(target[u]) == 2])
@@ -817,23 +833,28 @@ def mac_japanese(shift_jis_table, sjis_ascii):
         sim_load(shift_jis_table, frm, True)
         sim_load(diffs, frm, True)
         to = frm.invert(4919)
-        # A best fit that comes first for its code in the inversion would decode that
-        # code as itself: it goes.
-        losers = set()
-        for code, u in mapping.to_uni.items():
-            first = to.lookup(code)
-            if first is not None and struct.unpack('<H', first)[0] != u:
-                losers.add(struct.unpack('<H', first)[0])
-        if not losers:
+        wrong = {(code, struct.unpack('<H', to.lookup(code))[0]) for code in to.keys()}
+        wrong = {(code, u) for code, u in wrong if windows.get(code) != u}
+        if not wrong:
             break
-        for u in losers:
-            dropped.append(u)
-            del target[u]
+        for code, u in sorted(wrong):
+            if target.get(u) == code:
+                # A best fit that comes first for its code in the inversion would
+                # decode that code as itself: it goes.
+                dropped.append(u)
+                del target[u]
+            else:
+                alone.add(u)
     if dropped:
         mapping.notes.append('%d best fits left out, since they would win the inversion: %s' %
                              (len(dropped), summarize_units(sorted(dropped))))
+    mapping.to_uni = {code: struct.unpack('<H', to.lookup(code))[0] for code in to.keys()}
+    lost = sorted(c for c in windows if c not in mapping.to_uni)
+    if lost:
+        mapping.notes.append('%d codes decoded only by Windows left out, as the diffs give '
+                             'their characters one code: %s' % (len(lost), summarize_codes(lost)))
     mapping.from_uni = target
-    check_lookups(10001, {c: u for c, u in mapping.to_uni.items()}, target, to, frm)
+    check_lookups(10001, mapping.to_uni, target, to, frm)
     mapping.notes.append('diffs: %d removed, %d single-byte and %d double-byte changed' %
                          (len(removed), sum(1 for u in changed if len(target[u]) == 1),
                           sum(1 for u in changed if len(target[u]) == 2)))

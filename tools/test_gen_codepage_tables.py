@@ -76,9 +76,15 @@ class CommittedTables(unittest.TestCase):
         self.assertEqual(b'\x20', from_unicode.lookup(b'\x20\x00'))
 
 
-# The pages made from glibc checked against ICU, and the one made from ICU against
-# glibc: the bytes where the two decode differently, with the reason.
+# The pages made from glibc or Python checked against ICU, and the one made from ICU
+# against glibc: the bytes where the two decode differently, with the reason.
 CROSS_CHECKED = {
+    858: ('ibm-858', {b: 'ICU moves the controls 0x1A, 0x1C and 0x7F as IBM PC tables do'
+                      for b in (0x1A, 0x1C, 0x7F)}),
+    1140: ('ibm-1140', {}),
+    20273: ('ibm-273', {0xBC: 'Python has OVERLINE, ICU MACRON'}),
+    20424: ('ibm-424', {0xB3: 'Python has MIDDLE DOT, ICU BULLET',
+                        0xBC: 'Python has MACRON, ICU OVERLINE'}),
     870: ('ibm-870', {0xB0: 'glibc has MIDDLE DOT, ICU DOT ABOVE'}),
     1047: ('ibm-1047', {}),
     20277: ('ibm-277', {}),

@@ -33,6 +33,7 @@ const char kCodePage870Table[] =
     "rGrIq7Daf1VgXK52fjFytBxzwE7ASnaVNpFNpf4u5IpwoSHojt88A";
 
 // Code page 875: wine c_875.nls (placeholders checked against Python cp875).
+//   6 codes decoded only, as Windows writes their characters as other codes: DC E1 EC ED FC FD
 const char kCodePage875Table[] =
     "c4aeUsx8EAABCWmgzMUFZJlNZOEZ/GAAB33/////37nky1ZCAkgADEACKSAEAAAIjAGACCeP5G8ft/6+wAXgrTFT1E0aAAAA"
     "AAAANBoAAAADTQDQpqED1AAAaAAAAAAAAAAAAAJNShU9TJiaNPU0YmgwhkADQDQBo0NAGjQ0yBoU3m9vW2qIGdo24W7uIQmU"

@@ -19,6 +19,7 @@ const char kCodePage10004Table[] =
     "2N5MkJxCIkIaIG/cKe0WyioUh8MGgOc8UTvbekBcMppM08LdL57gwUI+1i/s7I4mRUhmBZjTJqfxdyRThQkP5Axwk";
 
 // Code page 10005: wine c_10005.nls.
+//   1 codes decoded only, as Windows writes their characters as other codes: DE
 const char kCodePage10005Table[] =
     "c4aeUswIDAABCWmgzMUFZJlNZbdY1SAABcvvf/8GoEEQgADAQAKAAAgAEAEAABAAAEAGeABFAE7AAuINNUAAAGgANPUMMjTT"
     "TIwmRgmgMCTVECEw1NGEYBPRLWgQJnYSBqZC6+hemfCtSCrmQuYGZ4YYW2HBhRsYEJgySTFgURRSzVWp6aK+wUaCUX5/q1GG"
@@ -55,6 +56,7 @@ const char kCodePage10017Table[] =
     "aqHtfCA7lWL0egPFAB/F3JFOFCQvPjAuA";
 
 // Code page 10021: wine c_10021.nls.
+//   22 codes decoded only, as Windows writes their characters as other codes: 83 84 85 86 87 88 89 8A 8B 8C 8F 92 ...
 const char kCodePage10021Table[] =
     "c4aeUs+0CAABCWmgzMUFZJlNZCklqvgABbHff/mIhAEEAAQAACAAEAlACgEAAEACAEAACDAKgBKAAciKeJAHqAGj0am1BEqn"
     "pNpkgAAAkY2gChjBcIgmmFZWXi354XyztU+zOKKNImISKAWiCsn6Miplr0UhTpuOkSqV0SAJ2sZwmNjKQMIB63x52ueg4CFC"

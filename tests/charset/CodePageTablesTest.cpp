@@ -257,11 +257,13 @@ uint32_t valueOf(const HashConvert &table, std::initializer_list<unsigned char> 
 }
 
 // The flat views answer every lookup as the hash tables do; through them the double-byte
-// codes are counted: those a page decodes, and the distinct ones it writes.
+// codes are counted: those a page decodes, and the distinct ones it writes (fewer where
+// Windows decodes codes that it writes as others).
 TEST(CodePageTables, FlatViewsAnswerWhatTheHashesAnswer) {
-    const std::map<int, size_t> doubleByteCodes = {{932, 9206},   {936, 23940},   {949, 17236},
-                                                   {950, 19710},  {1361, 17252},  {10001, 9205},
-                                                   {51932, 7389}, {51936, 23940}, {51949, 8414}};
+    const std::map<int, std::pair<size_t, size_t>> doubleByteCodes = {
+        {932, {9604, 9206}},   {936, {23940, 23940}},   {949, {17236, 17236}},
+        {950, {19720, 19710}}, {1361, {17252, 17252}},  {10001, {9571, 9205}},
+        {51932, {7399, 7389}}, {51936, {23940, 23940}}, {51949, {8414, 8414}}};
     // A Unicode value as the 2-byte value of a table towards Unicode.
     auto unit = [](bool has, uint16_t u) { return has ? 0x10000u | (u & 0xFF) << 8 | u >> 8 : 0; };
     for (int cp : allTablePages()) {
@@ -294,8 +296,8 @@ TEST(CodePageTables, FlatViewsAnswerWhatTheHashesAnswer) {
                 << cp << " code " << code;
             decoded += flatTo->hasPair[code];
         }
-        EXPECT_EQ(doubleByteCodes.at(cp), decoded) << cp;
-        EXPECT_EQ(doubleByteCodes.at(cp), written.size()) << cp;
+        EXPECT_EQ(doubleByteCodes.at(cp).first, decoded) << cp;
+        EXPECT_EQ(doubleByteCodes.at(cp).second, written.size()) << cp;
     }
 }
 
