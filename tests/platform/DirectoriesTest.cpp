@@ -52,7 +52,10 @@ TEST_F(DirectoryTest, FullPathFoldsDotsAndSeparatorsAndTellsTheSizeNeeded) {
                           Case{"a\\.\\b\\.", here + "\\a\\b"}, Case{"a\\b\\..", here + "\\a"},
                           Case{"name. . ", here + "\\name"}, Case{"a*b", here + "\\a*b"},
                           Case{"\\\\srv\\share\\..\\..\\b", "\\\\srv\\share\\b"},
-                          Case{"\\\\?\\C:\\a\\..\\b", "\\\\?\\C:\\b"}}) {
+                          Case{"\\\\?\\C:\\a\\..\\b", "\\\\?\\C:\\b"},
+                          // Roots get one separator at most, and only from the path.
+                          Case{"\\\\?\\", "\\\\?\\"}, Case{"\\\\?\\x", "\\\\?\\x"},
+                          Case{"\\\\?\\uNc\\s\\", "\\\\?\\uNc\\s\\"}}) {
         EXPECT_EQ(c.expected, fullPath(c.path)) << c.path;
     }
     char buffer[2048];
