@@ -1,10 +1,14 @@
 #include "automation/RegistryScript.h"
 
 #include <cwctype>
+#include <utility>
 
 namespace regscript {
 
 namespace {
+
+// Registrations nest a few levels; deeper scripts are refused before they exhaust the stack.
+const int kMaxDepth = 32;
 
 struct Token {
     std::wstring text;
@@ -102,8 +106,9 @@ public:
         return true;
     }
 
-    // Keys up to the closing brace of the body the caller opened.
-    bool parseBody(Key &key) {
+    // Keys up to the closing brace of the body the caller opened, depth levels down.
+    bool parseBody(Key &key, int depth) {
+        if (depth > kMaxDepth) return false;
         while (!take(L"}")) {
             if (atEnd()) return false;
             if (take(L"val")) {
@@ -111,17 +116,17 @@ public:
                 std::pair<std::wstring, Value> named;
                 if (!name || !take(L"=") || !parseValue(named.second)) return false;
                 named.first = name->text;
-                key.namedValues.push_back(named);
+                key.namedValues.push_back(std::move(named));
                 continue;
             }
             Key child;
-            if (!parseKey(child)) return false;
-            key.children.push_back(child);
+            if (!parseKey(child, depth)) return false;
+            key.children.push_back(std::move(child));
         }
         return true;
     }
 
-    bool parseKey(Key &key) {
+    bool parseKey(Key &key, int depth) {
         if (take(L"NoRemove"))
             key.flag = KeyFlag::NoRemove;
         else if (take(L"ForceRemove"))
@@ -132,7 +137,7 @@ public:
         if (!name || (!name->quoted && isDelimiter(name->text[0]))) return false;
         key.name = name->text;
         if (take(L"=") && !parseValue(key.value)) return false;
-        if (take(L"{")) return parseBody(key);
+        if (take(L"{")) return parseBody(key, depth + 1);
         return true;
     }
 
@@ -155,8 +160,9 @@ bool parse(const std::wstring &script, std::vector<Key> &keys) {
         // Only the classes root is ever written by our scripts.
         if (!parser.take(L"HKCR") && !parser.take(L"HKEY_CLASSES_ROOT")) return false;
         Key root;
-        if (!parser.take(L"{") || !parser.parseBody(root)) return false;
-        keys.insert(keys.end(), root.children.begin(), root.children.end());
+        if (!parser.take(L"{") || !parser.parseBody(root, 1)) return false;
+        for (Key &key : root.children)
+            keys.push_back(std::move(key));
     }
     return true;
 }

@@ -28,7 +28,7 @@ struct Key {
 };
 
 // The keys of every HKCR (HKEY_CLASSES_ROOT) block of the script, in order. False for a
-// malformed script.
+// malformed script and for one nested more than 32 levels deep.
 bool parse(const std::wstring &script, std::vector<Key> &keys);
 
 } // namespace regscript
