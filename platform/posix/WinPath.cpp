@@ -122,7 +122,9 @@ bool resolveFullPath(const char *path, ByteText *full, long *filePart) {
             full->append(path + at, 3); // in the case the path writes it
             at += 3;
             uncRoot = true;
-        } else if (isDriveLetter(path + at)) {
+        } else if (isDriveLetter(path + at) &&
+                   (isSeparator(path[at + 2]) || path[at + 2] == '\0')) {
+            // "\\?\C:" or "\\?\C:\..."; "\\?\C:x" names a device, as below.
             full->append(path + at, 2);
             at += 2;
             separatorFromPath = true;
