@@ -88,7 +88,8 @@ void FileSys::getFileNamePart(const XString &path, XString &out) {
     // name such as con.txt; the text after the last separator stands in.
     XString asWritten;
     asWritten.copyFrom(path);
-    out.setFromUtf8(textAfterLastSeparator(asWritten.getUtf8()));
+    StringBuffer part(textAfterLastSeparator(asWritten.getUtf8()));
+    out.takeUtf8Sb(part);
 }
 
 void FileSys::toLongPathForm(const XString &path, XString &out) {
@@ -129,7 +130,10 @@ void FileSys::stripPathRoot(XString &path) {
     } else if (s[0] == '\\') {
         rest = skipBackslashes(s);
     }
-    if (strcmp(rest, original) != 0) path.setFromUtf8(rest);
+    if (strcmp(rest, original) == 0) return;
+    // A leading U+FEFF is part of the name, not a byte order mark to drop.
+    StringBuffer kept(rest);
+    path.takeUtf8Sb(kept);
 }
 
 void FileSys::joinDirAndFileName(const XString &dir, const XString &name, XString &out) {

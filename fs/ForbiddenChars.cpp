@@ -137,5 +137,6 @@ void FileSys::replaceForbiddenChars(XString &path, bool replaceDeviceNames, LogB
     work.replaceAllOccurrences("\r", "");
     work.replaceAllOccurrences("\n", "");
     if (replaceDeviceNames) escapeDeviceName(work);
-    if (!path.equalsUtf8(work.getString())) path.setFromUtf8(work.getString());
+    // Taken as it is: a leading U+FEFF is part of the name, not a byte order mark.
+    if (!path.equalsUtf8(work.getString())) path.takeUtf8Sb(work);
 }

@@ -1,11 +1,13 @@
 // Converts the input between two code pages picked by its first two bytes and back, and
 // holds the word-at-a-time and flat-table walks against the plain rules they must give:
 // the UTF-8 and UTF-16 steps against byte-by-byte versions written here, the flat views
-// against the hash tables, and the direct UTF-8 routes against their two steps.
+// against the hash tables, and the direct UTF-8 routes against their two steps; and runs
+// the ISO-2022 framings on the raw input.
 
 #include "charset/EncodingConvert.h"
 #include "charset/TableWalks.h"
 #include "core/DataBuffer.h"
+#include "fuzz/Iso2022Framing.h"
 #include "log/LogBase.h"
 
 #include <cstdint>
@@ -179,5 +181,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     checkUtfWalks(text, length);
     checkTableWalks(from, text, length);
+    checkIso2022Framing(text, length);
     return 0;
 }

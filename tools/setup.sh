@@ -11,6 +11,7 @@ packages=(
     cmake ninja-build g++ libbz2-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
     wine wine64 libwine-dev clang python3 dpkg-dev coreutils icu-devtools
+    libexpat1-dev
 )
 
 log() { printf 'setup: %s\n' "$*" >&2; }

@@ -109,23 +109,31 @@ bool resolveFullPath(const char *path, ByteText *full, long *filePart) {
     size_t rootLength = 0;
     bool verbatim = false;
     bool uncRoot = false;
+    // Roots behind a prefix and UNC roots end in a separator only when the path does, and
+    // in one only; "C:", "\" and the long form of "\", "\\?\\", always end in one.
+    bool separatorFromPath = false;
     if (isPrefixed(path) ||
         (isSeparator(path[0]) && isSeparator(path[1]) && path[2] == '.' && isSeparator(path[3]))) {
         verbatim = path[2] == '?';
         full->append(verbatim ? "\\\\?\\" : "\\\\.\\");
         at = 4;
+        separatorFromPath = !verbatim;
         if (isUncAfterPrefix(path + at)) {
-            full->append("UNC");
+            full->append(path + at, 3); // in the case the path writes it
             at += 3;
             uncRoot = true;
-        } else if (isDriveLetter(path + at)) {
+        } else if (isDriveLetter(path + at) &&
+                   (isSeparator(path[at + 2]) || path[at + 2] == '\0')) {
+            // "\\?\C:" or "\\?\C:\..."; "\\?\C:x" names a device, as below.
             full->append(path + at, 2);
             at += 2;
+            separatorFromPath = true;
         } else if (!isSeparator(path[at])) {
             // \\?\name: the first name is the root (a device or volume).
             size_t end = skipName(path, at);
             full->append(path + at, end - at);
             at = end;
+            separatorFromPath = true;
         }
     } else if (isSeparator(path[0]) && isSeparator(path[1])) {
         full->appendChar('\\');
@@ -156,10 +164,10 @@ bool resolveFullPath(const char *path, ByteText *full, long *filePart) {
     size_t length = strlen(path);
     bool endsWithSeparator = length > 0 && isSeparator(path[length - 1]);
     bool endsInRoot = full->length() == rootLength;
-    if (endsInRoot ? (!uncRoot || endsWithSeparator)
-                   : (endsWithSeparator && full->text()[full->length() - 1] != '\\')) {
-        full->appendChar('\\');
-    }
+    bool endsWithOwnSeparator =
+        endsWithSeparator && full->length() > 0 && full->text()[full->length() - 1] != '\\';
+    bool rootWantsSeparator = separatorFromPath || uncRoot ? endsWithOwnSeparator : true;
+    if (endsInRoot ? rootWantsSeparator : endsWithOwnSeparator) full->appendChar('\\');
     if (!full->valid()) return false;
 
     const char *text = full->text();

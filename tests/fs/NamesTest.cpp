@@ -61,6 +61,7 @@ TEST_F(NamesTest, EachPathRuleMapsItsInputs) {
         {Strip, "\\\\?\\UNC\\s\\h\\\\a\\b", "", "a\\b"}, {Strip, "\\\\s\\h\\a\\b", "", "a\\b"},
         {Strip, "C:\\\\a", "", "a"}, {Strip, "\\\\?\\C:\\a", "", "a"}, {Strip, "\\a", "", "a"},
         {Strip, "/a/b", "", "a\\b"}, {Strip, "a\\b", "", "a\\b"}, {Strip, "\\\\?\\x", "", "x"},
+        {Strip, "\\\xEF\xBB\xBFx", "", "\xEF\xBB\xBFx"}, // U+FEFF is a character of the name
         // A UNC path without a share, or without a separator after it, is all root.
         {Strip, "\\\\s", "", ""}, {Strip, "\\\\s\\h", "", ""}, {Strip, "\\\\?\\UNC\\s", "", ""},
         {JoinName, "C:/out", "a.bin", "C:\\out\\a.bin"}, {JoinName, "/", "a.bin", "\\a.bin"},
@@ -112,6 +113,7 @@ TEST_F(NamesTest, ForbiddenCharactersAreReplacedWithTheirEntriesInOrder) {
         {"C:\\a:b|c?d", "C:\\a_b_c_d", {drive, named + "C:\\a:b|c?d", modified + "C:\\a_b|c?d", bar,
                                         named + "C:\\a_b|c?d", question, named + "C:\\a_b_c?d"}},
         {"line\r\nbreak\n.txt\r", "linebreak.txt", {}}, {"d\\con.txt", "d\\con.txt", {}},
+        {"\r\xEF\xBB\xBFx", "\xEF\xBB\xBFx", {}},
     };
     // Device names, only when asked and only at the start of the file name; none logs.
     const std::pair<const char *, const char *> devices[] = {
