@@ -52,14 +52,11 @@ Dim charsets : charsets = Array( _
     Array("utf-16be", "41E282AC", "004120AC", "FEFF"))
 For Each row In charsets
     row(1) = U(row(1))
-    Check row(0) & " write", fa.WriteEntireTextFile(f, row(1), row(0), 1), 1
-    Check row(0) & " bytes with preamble", Hx(f), row(3) & row(2)
+    Check row(0) & " with preamble", fa.WriteEntireTextFile(f, row(1), row(0), 1) & Hx(f), 1 & row(3) & row(2)
     Check row(0) & " read back", fa.ReadEntireTextFile(f, row(0)), row(1)
-    fa.WriteEntireTextFile f, row(1), row(0), 0
-    Check row(0) & " bytes", Hx(f), row(2)
+    Check row(0) & " bare", fa.WriteEntireTextFile(f, row(1), row(0), 0) & Hx(f), 1 & row(2)
     Check row(0) & " read back bare", fa.ReadEntireTextFile(f, row(0)), row(1)
-    Check row(0) & " open", fa.OpenForWrite(f), 1
-    Check row(0) & " append", fa.AppendText(row(1), row(0)), 1
+    Check row(0) & " AppendText", fa.OpenForWrite(f) & fa.AppendText(row(1), row(0)), "11"
     fa.FileClose
     Check row(0) & " appended bytes", Hx(f), row(2)
 Next
@@ -70,22 +67,18 @@ Check "AppendAnsi writes the ANSI code page", Hx(f), Hx(g)
 
 WScript.Echo "byte arrays"
 ' Byte arrays in and out; FileRead in pieces with the end-of-file flag.
-Check "WriteEntireFile", fa.WriteEntireFile(f, Array(CByte(0), CByte(255), CByte(10), CByte(13))), 1
-Check "bytes written", Hx(f), "00FF0A0D"
+Check "WriteEntireFile", fa.WriteEntireFile(f, Array(CByte(0), CByte(255), CByte(10), CByte(13))) & Hx(f), "100FF0A0D"
 b = fa.ReadEntireFile(f)
 Check "ReadEntireFile", BytesHex(b), "00FF0A0D"
 Check "a string writes UTF-16", BytesHex("AB"), "41004200"
-Check "OpenForRead", fa.OpenForRead(f), 1
-Check "FileOpenErrorMsg", fa.FileOpenError & " " & fa.FileOpenErrorMsg, "0 Success."
+Check "OpenForRead", fa.OpenForRead(f) & fa.FileOpenError & " " & fa.FileOpenErrorMsg, "10 Success."
 Dim reads : reads = Array(Array(3, "00FF0A", 0), Array(1, "0D", 0), Array(1, "", 1))
 For Each row In reads
     Check "FileRead " & row(0), BytesHex(fa.FileRead(row(0))), row(1)
     Check "EndOfFile after " & row(1), fa.EndOfFile, row(2)
 Next
-Check "FileSeek start", fa.FileSeek(1, 0), 1
-Check "read after seek", BytesHex(fa.FileRead(2)), "FF0A"
-Check "FileSeek end", fa.FileSeek(10, 2), 1
-Check "read at end", BytesHex(fa.FileRead(1)) & fa.EndOfFile, "1"
+Check "FileSeek from the start", fa.FileSeek(1, 0) & BytesHex(fa.FileRead(2)), "1FF0A"
+Check "FileSeek to the end", fa.FileSeek(10, 2) & BytesHex(fa.FileRead(1)) & fa.EndOfFile, "11"
 fa.FileClose : fa.FileClose
 text = fa.FileRead(4)
 Has "FileRead with no file", fa.LastErrorText, "No file is open."
@@ -100,11 +93,9 @@ fa.OpenForAppend f : fa.FileWrite "Z" : fa.FileClose
 Check "OpenForAppend", Hx(f), "EFBBBF00FF0A0DFFFE5A00"
 fa.OpenForReadWrite f : fa.FileSeek 9, 0 : fa.FileWrite Array(CByte(&H58)) : fa.FileClose
 Check "OpenForReadWrite", Hx(f), "EFBBBF00FF0A0DFFFE5800"
-Check "FileOpen GENERIC_READ", fa.FileOpen(f, &H80000000, 1, 3, 0), 1
-Check "FileOpen read", BytesHex(fa.FileRead(3)), "EFBBBF"
+Check "FileOpen GENERIC_READ", fa.FileOpen(f, &H80000000, 1, 3, 0) & BytesHex(fa.FileRead(3)), "1EFBBBF"
 fa.FileClose
-Check "FileOpen missing", fa.FileOpen(dir & "\none", &H80000000, 1, 3, 0), 0
-Check "FileOpenError", fa.FileOpenError & " " & fa.FileOpenErrorMsg, "2 File not found."
+Check "FileOpen missing", fa.FileOpen(dir & "\none", &H80000000, 1, 3, 0) & fa.FileOpenError & " " & fa.FileOpenErrorMsg, "02 File not found."
 
 WScript.Echo "encoded reads"
 ' Encoded reads: content, encoding, result.
