@@ -100,6 +100,24 @@ template <class Fn> Fn oleAutomation(const char *name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void *>(found));
 }
 
+// While one user is being registered, HKEY_CLASSES_ROOT stands for that user's
+// classes, so a type library call that writes there (Wine's per-user calls do)
+// still lands in the user's hive.
+class ClassesRootOverride {
+public:
+    explicit ClassesRootOverride(HKEY userClasses) : m_active(userClasses != nullptr) {
+        if (m_active) RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses);
+    }
+    ~ClassesRootOverride() {
+        if (m_active) RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    }
+    ClassesRootOverride(const ClassesRootOverride &) = delete;
+    ClassesRootOverride &operator=(const ClassesRootOverride &) = delete;
+
+private:
+    bool m_active;
+};
+
 HRESULT registerTypeLib(bool perUser) {
     wchar_t path[MAX_PATH + 1];
     if (!modulePath(path)) return E_UNEXPECTED;
@@ -112,25 +130,42 @@ HRESULT registerTypeLib(bool perUser) {
     return hr;
 }
 
-HRESULT unregisterTypeLib(bool perUser) {
+bool typeLibRegistered(HKEY classesRoot) {
+    wchar_t libid[40];
+    StringFromGUID2(LIBID_TARNIXFILEACCESSLib, libid, 40);
+    wchar_t key[64] = L"TypeLib\\";
+    wcscat(key, libid);
+    wcscat(key, L"\\1.0");
+    HKEY opened;
+    if (RegOpenKeyExW(classesRoot, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+HRESULT unregisterTypeLib(HKEY classesRoot, bool perUser) {
+    // Unregistering twice is not an error; the calls themselves disagree on what an
+    // absent library returns (Wine gives E_INVALIDARG), so look first.
+    if (!typeLibRegistered(classesRoot)) return S_OK;
     auto fn =
         oleAutomation<UnregisterFn>(perUser ? "UnRegisterTypeLibForUser" : "UnRegisterTypeLib");
     if (!fn) return E_NOTIMPL;
     SYSKIND kind = sizeof(void *) == 8 ? SYS_WIN64 : SYS_WIN32;
     HRESULT hr = fn(LIBID_TARNIXFILEACCESSLib, 1, 0, LOCALE_NEUTRAL, kind);
-    // Unregistering twice is not an error.
+    // The key may stay for the other bitness's registration alone.
     return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY ? S_OK : hr;
 }
 
 HRESULT registerAll(HKEY classesRoot, bool perUser) {
+    ClassesRootOverride userRoot(perUser ? classesRoot : nullptr);
     HRESULT hr = runScripts(classesRoot, true);
     if (SUCCEEDED(hr)) hr = registerTypeLib(perUser);
     return hr;
 }
 
 HRESULT unregisterAll(HKEY classesRoot, bool perUser) {
+    ClassesRootOverride userRoot(perUser ? classesRoot : nullptr);
     HRESULT scripts = runScripts(classesRoot, false);
-    HRESULT typeLib = unregisterTypeLib(perUser);
+    HRESULT typeLib = unregisterTypeLib(classesRoot, perUser);
     return FAILED(scripts) ? scripts : typeLib;
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test of both builds: natively (plain, with
-# ASan and UBSan, with ThreadSanitizer) and the Windows builds under Wine.
+# ASan and UBSan, with ThreadSanitizer) and the Windows builds under Wine; then
+# makes the Windows package and checks it unpacked.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -57,3 +58,7 @@ if [ "$has_wine32" = yes ]; then
 else
     echo "== windows-x86 built and linked; its tests need 32-bit Wine, which is not installed"
 fi
+
+echo "== package"
+zip=$(bash tools/package.sh)
+bash tests/automation/scripts/check-package.sh "$zip"
