@@ -76,7 +76,9 @@ TEST_F(DirTreeTest, WalksBreadthFirstWithEachEntrysProperties) {
             // Each file holds its own name with forward slashes.
             std::string name = e.relative;
             std::replace(name.begin(), name.end(), '\\', '/');
-            if (!isDirectory) EXPECT_EQ(static_cast<int>(name.size()), e.size) << e.relative;
+            if (!isDirectory) {
+                EXPECT_EQ(static_cast<int>(name.size()), e.size) << e.relative;
+            }
         }
         EXPECT_EQ(row.expected, seen) << "recurse " << row.recurse;
         EXPECT_EQ(row.expected.size(), entries.size()) << "each entry once";
