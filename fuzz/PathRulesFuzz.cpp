@@ -61,6 +61,18 @@ size_t unitsBefore(const std::string &s, size_t end) {
     return units;
 }
 
+std::string lastComponent(const std::string &path) {
+    size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+std::string namePart(const std::string &path) {
+    XString x, part;
+    x.setFromUtf8(path.c_str());
+    FileSys::getFileNamePart(x, part);
+    return utf8Of(part);
+}
+
 void checkReplacement(const std::string &before, XString &path, bool devices, LogBase *log) {
     FileSys::replaceForbiddenChars(path, devices, log);
     std::string after = utf8Of(path);
@@ -84,6 +96,10 @@ void checkReplacement(const std::string &before, XString &path, bool devices, Lo
         if (index == 8) return;
     }
 
+    // The device step reads the name part of the resolved path and escapes the last match
+    // in the text: after "." or ".." components these differ, and a second step may escape
+    // another match.
+    if (devices && lastComponent(after) != namePart(after)) return;
     XString again;
     again.copyFrom(path);
     FileSys::replaceForbiddenChars(again, devices, nullptr);
