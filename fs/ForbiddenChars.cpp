@@ -107,6 +107,8 @@ void escapeDeviceName(StringBuffer &work) {
 
     bool hasSlash = work.containsChar('/');
     if (hasSlash || work.containsChar('\\')) {
+        // Only behind the path's separator: a bare match could sit inside the name, and
+        // each replacement would escape it again.
         char separator = hasSlash ? '/' : '\\';
         StringBuffer find;
         find.appendChar(separator);
@@ -114,7 +116,8 @@ void escapeDeviceName(StringBuffer &work) {
         StringBuffer replacement;
         replacement.appendChar(separator);
         replacement.appendSb(escapedDevice);
-        if (work.replaceLastOccurrence(find.getString(), replacement.getString())) return;
+        work.replaceLastOccurrence(find.getString(), replacement.getString());
+        return;
     }
     work.replaceLastOccurrence(device.getString(), escapedDevice.getString());
 }

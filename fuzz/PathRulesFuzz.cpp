@@ -61,6 +61,18 @@ size_t unitsBefore(const std::string &s, size_t end) {
     return units;
 }
 
+std::string lastComponent(const std::string &path) {
+    size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+std::string namePart(const std::string &path) {
+    XString x, part;
+    x.setFromUtf8(path.c_str());
+    FileSys::getFileNamePart(x, part);
+    return utf8Of(part);
+}
+
 void checkReplacement(const std::string &before, XString &path, bool devices, LogBase *log) {
     FileSys::replaceForbiddenChars(path, devices, log);
     std::string after = utf8Of(path);
@@ -73,13 +85,21 @@ void checkReplacement(const std::string &before, XString &path, bool devices, Lo
         require(question >= 2 && after.compare(question - 2, 2, "\\\\") == 0,
                 "a ? survived outside the long-path prefix");
     }
-    // A path whose first character is a colon is left alone.
+    // A path whose first character is a colon is left alone. Device names are escaped
+    // after the colons, so "_" put before a device name may push a kept colon to index 8,
+    // where a second replacement takes it.
     size_t colon = after.find(':');
     if (colon != std::string::npos && !beginsWith(before, ":")) {
         require(after.find(':', colon + 1) == std::string::npos, "a second : survived");
-        require(unitsBefore(after, colon) <= 7, "a : survived past the drive");
+        size_t index = unitsBefore(after, colon);
+        require(index <= (devices ? 8u : 7u), "a : survived past the drive");
+        if (index == 8) return;
     }
 
+    // The device step reads the name part of the resolved path and escapes the last match
+    // in the text: after "." or ".." components these differ, and a second step may escape
+    // another match.
+    if (devices && lastComponent(after) != namePart(after)) return;
     XString again;
     again.copyFrom(path);
     FileSys::replaceForbiddenChars(again, devices, nullptr);

@@ -110,14 +110,12 @@ bool resolveFullPath(const char *path, ByteText *full, long *filePart) {
     bool verbatim = false;
     bool uncRoot = false;
     // Roots behind a prefix and UNC roots end in a separator only when the path does, and
-    // in one only; "C:", "\" and the long form of "\", "\\?\\", always end in one.
+    // in one only; "C:", "\", "\\.\" and the long form of "\", "\\?\\", always end in one.
     bool separatorFromPath = false;
-    if (isPrefixed(path) ||
-        (isSeparator(path[0]) && isSeparator(path[1]) && path[2] == '.' && isSeparator(path[3]))) {
-        verbatim = path[2] == '?';
-        full->append(verbatim ? "\\\\?\\" : "\\\\.\\");
+    if (isPrefixed(path)) {
+        verbatim = true;
+        full->append("\\\\?\\");
         at = 4;
-        separatorFromPath = !verbatim;
         if (isUncAfterPrefix(path + at)) {
             full->append(path + at, 3); // in the case the path writes it
             at += 3;
@@ -135,6 +133,11 @@ bool resolveFullPath(const char *path, ByteText *full, long *filePart) {
             at = end;
             separatorFromPath = true;
         }
+    } else if (isSeparator(path[0]) && isSeparator(path[1]) && path[2] == '.' &&
+               isSeparator(path[3])) {
+        // A device path: plain names follow "\\.", and ".." stops there.
+        full->append("\\\\.");
+        at = 3;
     } else if (isSeparator(path[0]) && isSeparator(path[1])) {
         full->appendChar('\\');
         at = 1;

@@ -134,7 +134,9 @@ TEST_F(NamesTest, ForbiddenCharactersAreReplacedWithTheirEntriesInOrder) {
         check(row.first, true, row.second, {});
     for (std::string word : {"aux", "com0", "Clock$", "lpt9"})
         check(("d\\" + word + ".txt").c_str(), true, ("d\\_" + word + ".txt").c_str(), {});
-    for (const char *kept : {"d\\console.txt", "d\\com10.txt", "d\\con", "d\\xcon.txt", "c.d\\f"})
+    // With a "/" in the path, only a device name behind a "/" is escaped.
+    for (const char *kept :
+         {"d\\console.txt", "d\\com10.txt", "d\\con", "d\\xcon.txt", "c.d\\f", "d/e\\con.a con.b"})
         check(kept, true, kept, {});
 }
 

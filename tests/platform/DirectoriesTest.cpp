@@ -42,15 +42,15 @@ TEST_F(DirectoryTest, FullPathFoldsDotsAndSeparatorsAndTellsTheSizeNeeded) {
         const char *path;
         std::string expected;
     };
-    for (const Case &c :
-         {Case{"a/b\\c", here + "\\a\\b\\c"}, Case{"a\\\\b\\", here + "\\a\\b\\"},
-          Case{"a\\.\\b\\.", here + "\\a\\b"}, Case{"a\\b\\..", here + "\\a"},
-          Case{"name. . ", here + "\\name"}, Case{"a*b", here + "\\a*b"},
-          Case{"\\\\srv\\share\\..\\..\\b", "\\\\srv\\share\\b"},
-          Case{"\\\\?\\C:\\a\\..\\b", "\\\\?\\C:\\b"},
-          // Roots get one separator at most, and only from the path.
-          Case{"\\\\?\\", "\\\\?\\"}, Case{"\\\\?\\x", "\\\\?\\x"},
-          Case{"\\\\?\\uNc\\s\\", "\\\\?\\uNc\\s\\"}, Case{"\\\\?\\a: x", "\\\\?\\a: x"}}) {
+    for (const Case &c : {Case{"a/b\\c", here + "\\a\\b\\c"}, Case{"a\\\\b\\", here + "\\a\\b\\"},
+                          Case{"a\\.\\b\\.", here + "\\a\\b"}, Case{"a\\b\\..", here + "\\a"},
+                          Case{"name. . ", here + "\\name"}, Case{"a*b", here + "\\a*b"},
+                          Case{"\\\\srv\\share\\..\\..\\b", "\\\\srv\\share\\b"},
+                          Case{"\\\\?\\C:\\a\\..\\b", "\\\\?\\C:\\b"},
+                          // Roots get one separator at most, and only from the path.
+                          Case{"\\\\?\\", "\\\\?\\"}, Case{"\\\\?\\x", "\\\\?\\x"},
+                          Case{"\\\\?\\uNc\\s\\", "\\\\?\\uNc\\s\\"},
+                          Case{"\\\\?\\a: x", "\\\\?\\a: x"}, Case{"\\\\.\\\\x", "\\\\.\\x"}}) {
         EXPECT_EQ(c.expected, fullPath(c.path)) << c.path;
     }
     char buffer[2048];
