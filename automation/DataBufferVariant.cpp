@@ -28,12 +28,8 @@ bool appendArray(DataBuffer &buffer, SAFEARRAY *array, int depth) {
         bool ignored = false;
         for (ULONGLONG i = 0; ok && i < elements; ++i)
             ok = appendValue(buffer, items[i], ignored, depth + 1);
-    } else if (array->fFeatures & FADF_BSTR) {
-        const BSTR *items = static_cast<const BSTR *>(data);
-        for (ULONGLONG i = 0; ok && i < elements; ++i)
-            ok = appendBstr(buffer, items[i]);
-    } else if (!(array->fFeatures & (FADF_DISPATCH | FADF_UNKNOWN | FADF_RECORD))) {
-        // Pointers are never handed out as bytes.
+    } else {
+        // Strings, objects and records too: what the array holds, as it lies in memory.
         ok = buffer.append(data, static_cast<uint32_t>(bytes));
     }
     SafeArrayUnaccessData(array);
@@ -57,9 +53,10 @@ bool appendDefaultValue(DataBuffer &buffer, IDispatch *object, bool &wasString, 
 bool appendValue(DataBuffer &buffer, const VARIANT &value, bool &wasString, int depth) {
     if (depth > maxNesting) return true;
     VARTYPE type = V_VT(&value);
-    if (type & VT_ARRAY)
-        return appendArray(buffer, (type & VT_BYREF) ? *V_ARRAYREF(&value) : V_ARRAY(&value),
-                           depth);
+    if (type & VT_ARRAY) {
+        if (!(type & VT_BYREF)) return appendArray(buffer, V_ARRAY(&value), depth);
+        return V_ARRAYREF(&value) ? appendArray(buffer, *V_ARRAYREF(&value), depth) : true;
+    }
     switch (type) {
     case VT_BYREF | VT_VARIANT:
         return V_VARIANTREF(&value)
