@@ -18,6 +18,7 @@ template <class T> class Com {
 public:
     Com() = default;
     ~Com() { reset(); }
+    Com(Com &&other) : m_p(other.m_p) { other.m_p = nullptr; }
     Com(const Com &) = delete;
     Com &operator=(const Com &) = delete;
     T *get() const { return m_p; }
@@ -27,6 +28,12 @@ public:
         return &m_p;
     }
     void **putVoid() { return reinterpret_cast<void **>(put()); }
+    // The object's interface iid; empty when it has none.
+    template <class U> Com<U> as(REFIID iid) const {
+        Com<U> other;
+        if (m_p) m_p->QueryInterface(iid, other.putVoid());
+        return other;
+    }
     void reset() {
         if (m_p) m_p->Release();
         m_p = nullptr;
