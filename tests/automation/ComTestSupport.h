@@ -9,6 +9,7 @@
 #include <ole2.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace comtest {
@@ -19,6 +20,10 @@ public:
     Com() = default;
     ~Com() { reset(); }
     Com(Com &&other) : m_p(other.m_p) { other.m_p = nullptr; }
+    Com &operator=(Com &&other) {
+        std::swap(m_p, other.m_p);
+        return *this;
+    }
     Com(const Com &) = delete;
     Com &operator=(const Com &) = delete;
     T *get() const { return m_p; }
@@ -89,10 +94,8 @@ public:
         auto fn = entry<HRESULT(WINAPI *)(REFCLSID, REFIID, void **)>("DllGetClassObject");
         return fn(clsid, IID_IClassFactory, out.putVoid());
     }
-    HRESULT canUnloadNow() const { return entry<HRESULT(WINAPI *)()>("DllCanUnloadNow")(); }
-    HRESULT install(bool install, const wchar_t *how) const {
-        return entry<HRESULT(WINAPI *)(BOOL, LPCWSTR)>("DllInstall")(install, how);
-    }
+    // DllCanUnloadNow, DllRegisterServer or DllUnregisterServer.
+    HRESULT call(const char *exported) const { return entry<HRESULT(WINAPI *)()>(exported)(); }
 
 private:
     Server() {
