@@ -1,6 +1,10 @@
-#include "automation/DataBufferVariant.h"
+#include "core/DataBuffer.h"
+
+#include <windows.h>
 
 #include <oleauto.h>
+
+#include <cstring>
 
 namespace {
 
@@ -70,10 +74,10 @@ bool appendValue(DataBuffer &buffer, const VARIANT &value, bool &wasString, int 
         return appendDefaultValue(buffer, V_DISPATCH(&value), wasString, depth);
     case VT_BYREF | VT_BSTR:
         wasString = true;
-        return V_BSTRREF(&value) ? appendBstr(buffer, *V_BSTRREF(&value)) : true;
+        return V_BSTRREF(&value) ? buffer.appendBstr(*V_BSTRREF(&value)) : true;
     case VT_BSTR:
         wasString = true;
-        return appendBstr(buffer, V_BSTR(&value));
+        return buffer.appendBstr(V_BSTR(&value));
     case VT_I1:
     case VT_UI1:
         return buffer.appendByte(V_UI1(&value));
@@ -92,31 +96,31 @@ bool appendValue(DataBuffer &buffer, const VARIANT &value, bool &wasString, int 
 
 } // namespace
 
-bool appendVariant(DataBuffer &buffer, const VARIANT &value, bool &wasString) {
+bool DataBuffer::appendVariant(const VARIANT &value, bool &wasString) {
     wasString = false;
-    return appendValue(buffer, value, wasString, 0);
+    return appendValue(*this, value, wasString, 0);
 }
 
-bool appendBstr(DataBuffer &buffer, BSTR text) {
-    UINT units = text ? SysStringLen(text) : 0;
-    return units == 0 || buffer.append(text, units * 2);
+bool DataBuffer::appendBstr(const wchar_t *bstr) {
+    UINT units = bstr ? SysStringLen(const_cast<BSTR>(bstr)) : 0;
+    return units == 0 || append(bstr, units * 2);
 }
 
-bool appendSafeArray(DataBuffer &buffer, SAFEARRAY *array) {
-    return appendArray(buffer, array, 0);
+bool DataBuffer::appendSafeArray(SAFEARRAY *array) {
+    return appendArray(*this, array, 0);
 }
 
-bool toVariant(const DataBuffer &buffer, VARIANT &out) {
+bool DataBuffer::toVariant(VARIANT &out) const {
     VariantInit(&out);
-    SAFEARRAY *array = SafeArrayCreateVector(VT_UI1, 0, buffer.getSize());
+    SAFEARRAY *array = SafeArrayCreateVector(VT_UI1, 0, getSize());
     if (!array) return false;
-    if (buffer.getSize()) {
+    if (getSize()) {
         void *data = nullptr;
         if (FAILED(SafeArrayAccessData(array, &data))) {
             SafeArrayDestroy(array);
             return false;
         }
-        memcpy(data, buffer.getData(), buffer.getSize());
+        memcpy(data, getData(), getSize());
         SafeArrayUnaccessData(array);
     }
     V_VT(&out) = VT_ARRAY | VT_UI1;
