@@ -10,7 +10,6 @@ STDMETHODIMP ComControl::Draw(DWORD aspect, LONG, void *, DVTARGETDEVICE *, HDC,
                               ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!hdc || !bounds) return E_INVALIDARG;
-    // The placeholder a form designer shows: the bounds and the class's name.
     Rectangle(hdc, bounds->left, bounds->top, bounds->right, bounds->bottom);
     UINT oldAlign = SetTextAlign(hdc, TA_CENTER | TA_BASELINE);
     const char *text = m_identity.designText;

@@ -84,21 +84,6 @@ std::string describe(const VARIANT &v) {
     }
 }
 
-std::string describe(const Val &expected, const std::wstring &dir) {
-    switch (expected.kind) {
-    case Val::Long:
-        return "long " + std::to_string(expected.number);
-    case Val::Text:
-        return "text \"" + toUtf8(expand(expected.text, dir)) + "\"";
-    case Val::NullText:
-        return "null string";
-    case Val::Bytes:
-        return "bytes " + hex(expected.bytes);
-    default:
-        return "nothing";
-    }
-}
-
 } // namespace
 
 std::string mismatch(const VARIANT &result, const Val &expected, const std::wstring &dir) {
@@ -109,8 +94,9 @@ std::string mismatch(const VARIANT &result, const Val &expected, const std::wstr
         bool ok = expected.kind == Val::Has ? at != std::wstring::npos : at == 0;
         return ok ? "" : "got " + got + ", wanted it to hold \"" + toUtf8(expected.text) + "\"";
     }
-    std::string wanted = describe(expected, dir);
-    return got == wanted ? "" : "got " + got + ", wanted " + wanted;
+    Args wanted({expected}, dir);
+    std::string want = describe(wanted.all()[0]);
+    return got == want ? "" : "got " + got + ", wanted " + want;
 }
 
 } // namespace comtest

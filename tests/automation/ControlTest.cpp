@@ -121,15 +121,6 @@ const std::pair<const char *, std::function<void(const Com<IUnknown> &, const Cl
              o.as<IViewObject>(IID_IViewObject)->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
              EXPECT_EQ(sink.references, 1u);
          }},
-        {"extent",
-         [](const Com<IUnknown> &o, const ClassCase &) {
-             SIZEL set = {5080, 1270}, got = {};
-             EXPECT_EQ(o.as<IQuickActivate>(IID_IQuickActivate)->SetContentExtent(&set), S_OK);
-             EXPECT_EQ(o.as<IOleObject>(IID_IOleObject)->GetExtent(DVASPECT_CONTENT, &got), S_OK);
-             EXPECT_TRUE(got.cx == 5080 && got.cy == 1270);
-             EXPECT_EQ(o.as<IOleObject>(IID_IOleObject)->GetExtent(DVASPECT_ICON, &got),
-                       DV_E_DVASPECT);
-         }},
         {"windowless and without pages",
          [](const Com<IUnknown> &o, const ClassCase &) {
              HWND window = HWND_BROADCAST;
@@ -146,12 +137,6 @@ const std::pair<const char *, std::function<void(const Com<IUnknown> &, const Cl
              EXPECT_EQ(o.as<ISpecifyPropertyPages>(IID_ISpecifyPropertyPages)->GetPages(&pages),
                        S_OK);
              EXPECT_EQ(pages.cElems, 0u);
-         }},
-        {"nothing to persist",
-         [](const Com<IUnknown> &o, const ClassCase &) {
-             EXPECT_EQ(o.as<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew(), S_OK);
-             EXPECT_EQ(o.as<IPersistStreamInit>(IID_IPersistStreamInit)->IsDirty(), S_FALSE);
-             EXPECT_EQ(o.as<IPersistStorage>(IID_IPersistStorage)->IsDirty(), S_FALSE);
          }},
         {"a picture only",
          [](const Com<IUnknown> &o, const ClassCase &) {
@@ -260,8 +245,7 @@ TEST(Control, GivesThePlaceholderAsAPictureOfItsExtent) {
     for (const ClassCase &c : classes) {
         Com<IUnknown> object = create(c);
         SIZEL extent = {5080, 2540};
-        ASSERT_EQ(object.as<IOleObject>(IID_IOleObject)->SetExtent(DVASPECT_CONTENT, &extent),
-                  S_OK);
+        ASSERT_EQ(object.as<IQuickActivate>(IID_IQuickActivate)->SetContentExtent(&extent), S_OK);
         FORMATETC format = {CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
         STGMEDIUM medium = {};
         ASSERT_EQ(object.as<IDataObject>(IID_IDataObject)->GetData(&format, &medium), S_OK);

@@ -65,12 +65,11 @@ struct Value {
 
 SAFEARRAY *byteArray(const std::string &bytes) {
     SAFEARRAY *array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-    for (LONG i = 0; i < static_cast<LONG>(bytes.size()); ++i)
-        SafeArrayPutElement(array, &i, const_cast<char *>(&bytes[i]));
+    if (!bytes.empty()) memcpy(array->pvData, bytes.data(), bytes.size());
     return array;
 }
 
-// A vector of variants from VT_UI1 bytes, each given as an element of its own.
+// A vector of variants, each made by one of the makers.
 SAFEARRAY *variantArray(std::initializer_list<void (*)(VARIANT &)> makers) {
     SAFEARRAY *array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(makers.size()));
     LONG i = 0;
@@ -83,16 +82,25 @@ SAFEARRAY *variantArray(std::initializer_list<void (*)(VARIANT &)> makers) {
     return array;
 }
 
-void ui1(VARIANT &v, BYTE b) {
-    V_VT(&v) = VT_UI1;
-    V_UI1(&v) = b;
+// An array of the type with dims dimensions of 2 and 3 elements, holding 1, 2, 3...
+SAFEARRAY *counted(VARTYPE type, UINT dims) {
+    SAFEARRAYBOUND bounds[] = {{2, 0}, {3, 1}};
+    SAFEARRAY *array = SafeArrayCreate(type, dims, bounds);
+    for (int i = 0; i < 6 / (dims == 1 ? 3 : 1); ++i) {
+        if (type == VT_I2) static_cast<short *>(array->pvData)[i] = static_cast<short>(i + 1);
+        if (type == VT_VARIANT) {
+            VARIANT &v = static_cast<VARIANT *>(array->pvData)[i];
+            v.vt = VT_UI1, v.bVal = static_cast<BYTE>(i + 1);
+        }
+        if (type == VT_BSTR) static_cast<BSTR *>(array->pvData)[i] = SysAllocString(L"B");
+    }
+    return array;
 }
-IDispatch *withDefault(Value &x, VARTYPE type, LONG number) {
-    V_VT(&x.object.value) = type;
-    if (type == VT_BSTR)
-        V_BSTR(&x.object.value) = SysAllocString(L"x");
-    else
-        V_I4(&x.object.value) = number;
+
+IDispatch *withDefault(Value &x, LONG number, bool fails = false) {
+    V_VT(&x.object.value) = VT_I4;
+    V_I4(&x.object.value) = number;
+    x.object.fails = fails;
     x.object.AddRef();
     return &x.object;
 }
@@ -104,6 +112,7 @@ struct VariantCase {
     const char *bytes;
 };
 
+// clang-format off
 const VariantCase variantCases[] = {
     {"VT_I4", [](Value &x) { x.set(VT_I4).lVal = 1; }, "01 00 00 00"},
     {"VT_UI4", [](Value &x) { x.set(VT_UI4).ulVal = 0x04030201; }, "01 02 03 04"},
@@ -114,136 +123,51 @@ const VariantCase variantCases[] = {
     {"VT_BOOL true", [](Value &x) { x.set(VT_BOOL).boolVal = VARIANT_TRUE; }, "FF"},
     {"VT_BOOL false", [](Value &x) { x.set(VT_BOOL).boolVal = VARIANT_FALSE; }, "00"},
     {"VT_BSTR", [](Value &x) { x.set(VT_BSTR).bstrVal = SysAllocString(L"AB"); }, "41 00 42 00"},
-    {"VT_BSTR with a zero",
-     [](Value &x) { x.set(VT_BSTR).bstrVal = SysAllocStringLen(L"A\0B", 3); }, "41 00 00 00 42 00"},
+    {"VT_BSTR with a zero", [](Value &x) { x.set(VT_BSTR).bstrVal = SysAllocStringLen(L"A\0B", 3); },
+     "41 00 00 00 42 00"},
     {"VT_BSTR empty", [](Value &x) { x.set(VT_BSTR).bstrVal = SysAllocString(L""); }, ""},
     {"VT_BSTR null", [](Value &x) { x.set(VT_BSTR).bstrVal = nullptr; }, ""},
-    {"VT_BYREF | VT_BSTR",
-     [](Value &x) {
-         x.string = SysAllocString(L"C");
-         x.set(VT_BYREF | VT_BSTR).pbstrVal = &x.string;
-     },
+    {"VT_BYREF | VT_BSTR", [](Value &x) { x.string = SysAllocString(L"C"); x.set(VT_BYREF | VT_BSTR).pbstrVal = &x.string; },
      "43 00"},
-    {"VT_BYREF | VT_BSTR null", [](Value &x) { x.set(VT_BYREF | VT_BSTR).pbstrVal = &x.string; },
-     ""},
-    {"VT_BYREF | VT_VARIANT",
-     [](Value &x) {
-         x.referenced.vt = VT_I2, x.referenced.iVal = 0x0201;
-         x.set(VT_BYREF | VT_VARIANT).pvarVal = &x.referenced;
-     },
-     "01 02"},
+    {"VT_BYREF | VT_BSTR null", [](Value &x) { x.set(VT_BYREF | VT_BSTR).pbstrVal = &x.string; }, ""},
+    {"VT_BYREF | VT_VARIANT", [](Value &x) { x.referenced.vt = VT_I2, x.referenced.iVal = 0x0201;
+                                             x.set(VT_BYREF | VT_VARIANT).pvarVal = &x.referenced; }, "01 02"},
     {"VT_BYREF | VT_VARIANT of a variant array",
-     [](Value &x) {
-         x.referenced.vt = VT_ARRAY | VT_VARIANT;
-         x.referenced.parray = variantArray({[](VARIANT &v) { ui1(v, 5); }});
-         x.set(VT_BYREF | VT_VARIANT).pvarVal = &x.referenced;
-     },
-     "05"},
+     [](Value &x) { x.referenced.vt = VT_ARRAY | VT_VARIANT, x.referenced.parray = counted(VT_VARIANT, 1);
+                    x.set(VT_BYREF | VT_VARIANT).pvarVal = &x.referenced; }, "01 02"},
     {"VT_BYREF | VT_I4", [](Value &x) { x.set(VT_BYREF | VT_I4).plVal = &x.referenced.lVal; }, ""},
-    {"VT_ARRAY | VT_UI1", [](Value &x) { x.set(VT_ARRAY | VT_UI1).parray = byteArray("\1\2\3"); },
-     "01 02 03"},
-    {"VT_ARRAY | VT_UI1 empty", [](Value &x) { x.set(VT_ARRAY | VT_UI1).parray = byteArray(""); },
-     ""},
+    {"VT_ARRAY | VT_UI1", [](Value &x) { x.set(VT_ARRAY | VT_UI1).parray = byteArray("\1\2\3"); }, "01 02 03"},
+    {"VT_ARRAY | VT_UI1 empty", [](Value &x) { x.set(VT_ARRAY | VT_UI1).parray = byteArray(""); }, ""},
     {"VT_ARRAY | VT_UI1 null", [](Value &x) { x.set(VT_ARRAY | VT_UI1).parray = nullptr; }, ""},
-    {"VT_BYREF | VT_ARRAY | VT_UI1",
-     [](Value &x) {
-         x.array = byteArray("\x09\x08");
-         x.set(VT_BYREF | VT_ARRAY | VT_UI1).pparray = &x.array;
-     },
-     "09 08"},
-    {"VT_BYREF | VT_ARRAY | VT_UI1 null",
-     [](Value &x) { x.set(VT_BYREF | VT_ARRAY | VT_UI1).pparray = nullptr; }, ""},
-    {"VT_ARRAY | VT_I2 of 2 x 3",
-     [](Value &x) {
-         SAFEARRAYBOUND bounds[] = {{2, 0}, {3, 1}};
-         SAFEARRAY *array = SafeArrayCreate(VT_I2, 2, bounds);
-         short *data = nullptr;
-         SafeArrayAccessData(array, reinterpret_cast<void **>(&data));
-         for (short i = 0; i < 6; ++i)
-             data[i] = static_cast<short>(i + 1);
-         SafeArrayUnaccessData(array);
-         x.set(VT_ARRAY | VT_I2).parray = array;
-     },
+    {"VT_BYREF | VT_ARRAY | VT_UI1", [](Value &x) { x.array = byteArray("\x09\x08");
+                                                    x.set(VT_BYREF | VT_ARRAY | VT_UI1).pparray = &x.array; }, "09 08"},
+    {"VT_BYREF | VT_ARRAY | VT_UI1 null", [](Value &x) { x.set(VT_BYREF | VT_ARRAY | VT_UI1).pparray = nullptr; }, ""},
+    {"VT_ARRAY | VT_I2 of 2 x 3", [](Value &x) { x.set(VT_ARRAY | VT_I2).parray = counted(VT_I2, 2); },
      "01 00 02 00 03 00 04 00 05 00 06 00"},
-    {"VT_ARRAY | VT_I4 from 5",
-     [](Value &x) {
-         SAFEARRAY *array = SafeArrayCreateVector(VT_I4, 5, 1);
-         LONG at = 5, seven = 7;
-         SafeArrayPutElement(array, &at, &seven);
-         x.set(VT_ARRAY | VT_I4).parray = array;
-     },
-     "07 00 00 00"},
-    {"VT_ARRAY | VT_BSTR",
-     [](Value &x) {
-         SAFEARRAY *array = SafeArrayCreateVector(VT_BSTR, 0, 2);
-         LONG i = 1;
-         Bstr b(L"B");
-         SafeArrayPutElement(array, &i, b.p);
-         x.rawBlock.assign(static_cast<char *>(array->pvData), 2 * sizeof(BSTR));
-         x.set(VT_ARRAY | VT_BSTR).parray = array;
-     },
-     "raw"},
-    {"VT_ARRAY | VT_VARIANT",
-     [](Value &x) {
-         x.set(VT_ARRAY | VT_VARIANT).parray = variantArray({
-             [](VARIANT &v) { v.vt = VT_I4, v.lVal = 1; },
-             [](VARIANT &v) { v.vt = VT_BSTR, v.bstrVal = SysAllocString(L"A"); },
-             [](VARIANT &v) { v.vt = VT_BOOL, v.boolVal = VARIANT_TRUE; },
-             [](VARIANT &v) { v.vt = VT_R8, v.dblVal = 2.5; },
-             [](VARIANT &v) { v.vt = VT_EMPTY; },
-         });
-     },
-     "01 00 00 00 41 00 FF"},
-    {"VT_ARRAY | VT_VARIANT holding arrays",
-     [](Value &x) {
-         x.set(VT_ARRAY | VT_VARIANT).parray = variantArray({
-             [](VARIANT &v) { v.vt = VT_ARRAY | VT_UI1, v.parray = byteArray("\x09\x08"); },
-             [](VARIANT &v) {
-                 v.vt = VT_ARRAY | VT_VARIANT;
-                 v.parray = variantArray({[](VARIANT &w) { ui1(w, 7); }});
-             },
-         });
-     },
-     "09 08 07"},
-    {"VT_BYREF | VT_ARRAY | VT_VARIANT",
-     [](Value &x) {
-         x.array = variantArray({[](VARIANT &v) { ui1(v, 1); }, [](VARIANT &v) { ui1(v, 2); }});
-         x.set(VT_BYREF | VT_ARRAY | VT_VARIANT).pparray = &x.array;
-     },
-     "01 02"},
-    {"VT_ARRAY | VT_VARIANT of 2 x 2",
-     [](Value &x) {
-         SAFEARRAYBOUND bounds[] = {{2, 0}, {2, 0}};
-         SAFEARRAY *array = SafeArrayCreate(VT_VARIANT, 2, bounds);
-         for (LONG i = 0; i < 4; ++i) {
-             LONG at[] = {i / 2, i % 2};
-             Variant element;
-             ui1(element, static_cast<BYTE>(at[0] * 16 + at[1]));
-             SafeArrayPutElement(array, at, &element);
-         }
-         x.set(VT_ARRAY | VT_VARIANT).parray = array;
-     },
-     "00 10 01 11"},
-    {"VT_DISPATCH of a long",
-     [](Value &x) { x.set(VT_DISPATCH).pdispVal = withDefault(x, VT_I4, 7); }, "07 00 00 00"},
-    {"VT_DISPATCH of a string",
-     [](Value &x) { x.set(VT_DISPATCH).pdispVal = withDefault(x, VT_BSTR, 0); }, "78 00"},
-    {"VT_DISPATCH without a default",
-     [](Value &x) {
-         x.set(VT_DISPATCH).pdispVal = withDefault(x, VT_I4, 7);
-         x.object.fails = true;
-     },
-     ""},
+    {"VT_ARRAY | VT_I4 from 5", [](Value &x) { x.set(VT_ARRAY | VT_I4).parray = SafeArrayCreateVector(VT_I4, 5, 1);
+                                               static_cast<LONG *>(x.v.parray->pvData)[0] = 7; }, "07 00 00 00"},
+    {"VT_ARRAY | VT_BSTR", [](Value &x) { x.set(VT_ARRAY | VT_BSTR).parray = counted(VT_BSTR, 1);
+                                          x.rawBlock.assign(static_cast<char *>(x.v.parray->pvData), 2 * sizeof(BSTR)); }, "raw"},
+    {"VT_ARRAY | VT_VARIANT", [](Value &x) { x.set(VT_ARRAY | VT_VARIANT).parray = variantArray({
+         [](VARIANT &v) { v.vt = VT_I4, v.lVal = 1; }, [](VARIANT &v) { v.vt = VT_BSTR, v.bstrVal = SysAllocString(L"A"); },
+         [](VARIANT &v) { v.vt = VT_BOOL, v.boolVal = VARIANT_TRUE; }, [](VARIANT &v) { v.vt = VT_R8, v.dblVal = 2.5; },
+         [](VARIANT &) {}}); }, "01 00 00 00 41 00 FF"},
+    {"VT_ARRAY | VT_VARIANT holding arrays", [](Value &x) { x.set(VT_ARRAY | VT_VARIANT).parray = variantArray({
+         [](VARIANT &v) { v.vt = VT_ARRAY | VT_UI1, v.parray = byteArray("\x09\x08"); },
+         [](VARIANT &v) { v.vt = VT_ARRAY | VT_VARIANT, v.parray = counted(VT_VARIANT, 1); }}); }, "09 08 01 02"},
+    {"VT_BYREF | VT_ARRAY | VT_VARIANT", [](Value &x) { x.array = counted(VT_VARIANT, 1);
+                                                        x.set(VT_BYREF | VT_ARRAY | VT_VARIANT).pparray = &x.array; }, "01 02"},
+    {"VT_ARRAY | VT_VARIANT of 2 x 3", [](Value &x) { x.set(VT_ARRAY | VT_VARIANT).parray = counted(VT_VARIANT, 2); },
+     "01 02 03 04 05 06"},
+    {"VT_DISPATCH", [](Value &x) { x.set(VT_DISPATCH).pdispVal = withDefault(x, 7); }, "07 00 00 00"},
+    {"VT_DISPATCH without a default", [](Value &x) { x.set(VT_DISPATCH).pdispVal = withDefault(x, 7, true); }, ""},
     {"VT_DISPATCH null", [](Value &x) { x.set(VT_DISPATCH).pdispVal = nullptr; }, ""},
-    {"VT_BYREF | VT_DISPATCH",
-     [](Value &x) {
-         x.referenced.vt = VT_DISPATCH;
-         x.referenced.pdispVal = withDefault(x, VT_I4, 0x0102);
-         x.set(VT_BYREF | VT_DISPATCH).ppdispVal = &x.referenced.pdispVal;
-     },
-     "02 01 00 00"},
-    {"VT_UNKNOWN of a dispatch object",
-     [](Value &x) { x.set(VT_UNKNOWN).punkVal = withDefault(x, VT_I4, 7); }, ""},
+    {"VT_BYREF | VT_DISPATCH", [](Value &x) { x.referenced.vt = VT_DISPATCH, x.referenced.pdispVal = withDefault(x, 0x0102);
+                                              x.set(VT_BYREF | VT_DISPATCH).ppdispVal = &x.referenced.pdispVal; }, "02 01 00 00"},
+    {"VT_ARRAY | VT_VARIANT of a dispatch object", [](Value &x) { x.referenced.vt = VT_DISPATCH, x.referenced.pdispVal = withDefault(x, 3);
+         x.set(VT_ARRAY | VT_VARIANT).parray = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+         LONG at = 0; SafeArrayPutElement(x.v.parray, &at, &x.referenced); }, "03 00 00 00"},
+    {"VT_UNKNOWN of a dispatch object", [](Value &x) { x.set(VT_UNKNOWN).punkVal = withDefault(x, 7); }, ""},
     {"VT_R8", [](Value &x) { x.set(VT_R8).dblVal = 1.5; }, ""},
     {"VT_DATE", [](Value &x) { x.set(VT_DATE).date = 1.0; }, ""},
     {"VT_CY", [](Value &x) { x.set(VT_CY).cyVal.int64 = 10000; }, ""},
@@ -252,6 +176,7 @@ const VariantCase variantCases[] = {
     {"VT_NULL", [](Value &x) { x.set(VT_NULL); }, ""},
     {"VT_EMPTY", [](Value &) {}, ""},
 };
+// clang-format on
 
 std::string hex(const std::string &bytes) {
     std::string out;
