@@ -16,27 +16,13 @@ struct Val {
     std::wstring text;
     std::string bytes;
 };
-inline Val L(long n) {
-    return {Val::Long, n, {}, {}};
-}
-inline Val S(const std::wstring &s) {
-    return {Val::Text, 0, s, {}};
-}
-inline Val B(const std::string &b) {
-    return {Val::Bytes, 0, {}, b};
-}
-inline Val Has(const std::wstring &s) {
-    return {Val::Has, 0, s, {}};
-}
-inline Val Prefix(const std::wstring &s) {
-    return {Val::Prefix, 0, s, {}};
-}
-inline Val Null() {
-    return {Val::NullText, 0, {}, {}};
-}
-inline Val NoResult() {
-    return {};
-}
+inline const auto L = [](long n) { return Val{Val::Long, n, {}, {}}; };
+inline const auto S = [](const std::wstring &s) { return Val{Val::Text, 0, s, {}}; };
+inline const auto B = [](const std::string &b) { return Val{Val::Bytes, 0, {}, b}; };
+inline const auto Has = [](const std::wstring &s) { return Val{Val::Has, 0, s, {}}; };
+inline const auto Prefix = [](const std::wstring &s) { return Val{Val::Prefix, 0, s, {}}; };
+inline const auto Null = [] { return Val{Val::NullText, 0, {}, {}}; };
+inline const auto NoResult = [] { return Val{}; };
 
 inline std::wstring expand(std::wstring text, const std::wstring &dir) {
     for (size_t at; (at = text.find(L"%T")) != std::wstring::npos;)

@@ -157,33 +157,27 @@ template <class I> void create(REFCLSID clsid, REFIID iid, Com<I> &out) {
     ASSERT_EQ(Server::get().create(clsid, iid, out), S_OK);
 }
 
-TEST(DualInterface, FileAccessCallsGiveTheirResultsByNameAndThroughTheVtable) {
+// A fresh directory holding sub\f.txt of three bytes, for each way of calling.
+template <class I>
+void runTables(REFCLSID clsid, REFIID iid, const std::vector<Method<I>> &methods,
+               std::initializer_list<const std::vector<Call> *> tables) {
     for (bool byName : {true, false}) {
         TempDir dir;
         CurrentDirectoryGuard keepCurrentDir;
-        Com<ITxFileAccess> object;
-        create(CLSID_TxFileAccess, IID_ITxFileAccess, object);
-        runCalls(object.get(), fileAccessMethods, fileAccessCalls, toWide(dir.path()), byName);
-        runCalls(object.get(), fileAccessMethods, badFileAccessCalls, toWide(dir.path()), byName);
-    }
-}
-
-TEST(DualInterface, DirTreeCallsGiveTheirResultsByNameAndThroughTheVtable) {
-    for (bool byName : {true, false}) {
-        TempDir dir;
         CreateDirectoryA(dir.file("sub").c_str(), nullptr);
         ASSERT_TRUE(writeTestFile(dir.file("sub\\f.txt"), "abc"));
-        Com<ITxDirTree> object;
-        create(CLSID_TxDirTree, IID_ITxDirTree, object);
-        runCalls(object.get(), dirTreeMethods, dirTreeCalls, toWide(dir.path()), byName);
+        Com<I> object;
+        create(clsid, iid, object);
+        for (const std::vector<Call> *calls : tables)
+            runCalls(object.get(), methods, *calls, toWide(dir.path()), byName);
     }
 }
 
-} // namespace
-} // namespace comtest
-
-namespace comtest {
-namespace {
+TEST(DualInterface, EachCallGivesItsResultByNameAndThroughTheVtable) {
+    runTables(CLSID_TxFileAccess, IID_ITxFileAccess, fileAccessMethods,
+              {&fileAccessCalls, &badFileAccessCalls});
+    runTables(CLSID_TxDirTree, IID_ITxDirTree, dirTreeMethods, {&dirTreeCalls});
+}
 
 // A container's site; with a provider it offers services, with browser the web browser.
 class Site : public IOleClientSite, public IServiceProvider {
