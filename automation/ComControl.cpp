@@ -3,8 +3,6 @@
 #include <exdisp.h>
 #include <shlguid.h>
 
-#include <cstring>
-
 namespace {
 
 // OLEMISC_SETCLIENTSITEFIRST | INVISIBLEATRUNTIME | ACTIVATEWHENVISIBLE | INSIDEOUT |
@@ -17,6 +15,36 @@ template <class Interface> void release(Interface *&p) {
     if (p) p->Release();
     p = nullptr;
 }
+
+template <class Interface> IUnknown *as(ComControl &control) {
+    return static_cast<Interface *>(&control);
+}
+
+struct ControlInterface {
+    const IID &iid;
+    IUnknown *(*from)(ComControl &);
+};
+
+// Each interface id with the base class that answers it.
+const ControlInterface controlInterfaces[] = {
+    {IID_IOleObject, as<IOleObject>},
+    {IID_IOleControl, as<IOleControl>},
+    {IID_IOleWindow, as<IOleInPlaceObjectWindowless>},
+    {IID_IOleInPlaceObject, as<IOleInPlaceObjectWindowless>},
+    {IID_IOleInPlaceObjectWindowless, as<IOleInPlaceObjectWindowless>},
+    {IID_IOleInPlaceActiveObject, as<IOleInPlaceActiveObject>},
+    {IID_IViewObject, as<IViewObjectEx>},
+    {IID_IViewObject2, as<IViewObjectEx>},
+    {IID_IViewObjectEx, as<IViewObjectEx>},
+    {IID_IDataObject, as<IDataObject>},
+    {IID_IPersist, as<IPersistStreamInit>},
+    {IID_IPersistStreamInit, as<IPersistStreamInit>},
+    {IID_IPersistStorage, as<IPersistStorage>},
+    {IID_IQuickActivate, as<IQuickActivate>},
+    {IID_ISpecifyPropertyPages, as<ISpecifyPropertyPages>},
+    {IID_IProvideClassInfo, as<IProvideClassInfo2>},
+    {IID_IProvideClassInfo2, as<IProvideClassInfo2>},
+};
 
 } // namespace
 
@@ -35,18 +63,10 @@ ComControl::~ComControl() {
 STDMETHODIMP ComControl::QueryInterface(REFIID riid, void **out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == m_identity.dualIid)
-        *out = dual();
-    else if (riid == IID_IOleObject)
-        *out = static_cast<IOleObject *>(this);
-    else if (riid == IID_IViewObject || riid == IID_IViewObject2 || riid == IID_IViewObjectEx)
-        *out = static_cast<IViewObjectEx *>(this);
-    else if (riid == IID_IPersist || riid == IID_IPersistStreamInit)
-        *out = static_cast<IPersistStreamInit *>(this);
-    else if (riid == IID_IOleControl)
-        *out = static_cast<IOleControl *>(this);
-    else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
-        *out = static_cast<IProvideClassInfo2 *>(this);
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == m_identity.dualIid) *out = dual();
+    for (const ControlInterface &entry : controlInterfaces) {
+        if (!*out && riid == entry.iid) *out = entry.from(*this);
+    }
     if (!*out) return E_NOINTERFACE;
     AddRef();
     return S_OK;
@@ -73,6 +93,23 @@ STDMETHODIMP ComControl::GetClientSite(IOleClientSite **site) {
     if (!site) return E_POINTER;
     *site = m_clientSite;
     if (m_clientSite) m_clientSite->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP ComControl::SetAdvise(DWORD, DWORD, IAdviseSink *sink) {
+    if (sink) sink->AddRef();
+    release(m_viewSink);
+    m_viewSink = sink;
+    return S_OK;
+}
+
+STDMETHODIMP ComControl::GetAdvise(DWORD *aspects, DWORD *flags, IAdviseSink **sink) {
+    if (aspects) *aspects = DVASPECT_CONTENT;
+    if (flags) *flags = 0;
+    if (sink) {
+        *sink = m_viewSink;
+        if (m_viewSink) m_viewSink->AddRef();
+    }
     return S_OK;
 }
 
@@ -106,61 +143,46 @@ STDMETHODIMP ComControl::GetMiscStatus(DWORD, DWORD *status) {
     return S_OK;
 }
 
-STDMETHODIMP ComControl::Draw(DWORD aspect, LONG, void *, DVTARGETDEVICE *, HDC, HDC hdc,
-                              LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE *)(ULONG_PTR),
-                              ULONG_PTR) {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!hdc || !bounds) return E_INVALIDARG;
-    // The placeholder a form designer shows: the bounds and the class's name.
-    Rectangle(hdc, bounds->left, bounds->top, bounds->right, bounds->bottom);
-    UINT oldAlign = SetTextAlign(hdc, TA_CENTER | TA_BASELINE);
-    const char *text = m_identity.designText;
-    TextOutA(hdc, (bounds->left + bounds->right) / 2, (bounds->top + bounds->bottom) / 2, text,
-             static_cast<int>(strlen(text)));
-    SetTextAlign(hdc, oldAlign);
+STDMETHODIMP ComControl::GetWindow(HWND *window) {
+    if (!window) return E_POINTER;
+    *window = nullptr;
+    return E_FAIL;
+}
+
+STDMETHODIMP ComControl::SetObjectRects(LPCRECT position, LPCRECT clip) {
+    return position && clip ? S_OK : E_POINTER;
+}
+
+STDMETHODIMP ComControl::OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT *result) {
+    if (!result) return E_POINTER;
+    *result = 0;
+    return S_FALSE;
+}
+
+STDMETHODIMP ComControl::GetDropTarget(IDropTarget **target) {
+    if (!target) return E_POINTER;
+    *target = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ComControl::QuickActivate(QACONTAINER *container, QACONTROL *control) {
+    if (!container || !control) return E_POINTER;
+    if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL))
+        return E_INVALIDARG;
+    SetClientSite(container->pClientSite);
+    if (container->pAdviseSink) SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
+    ULONG size = control->cbSize;
+    *control = {};
+    control->cbSize = size;
+    GetMiscStatus(DVASPECT_CONTENT, &control->dwMiscStatus);
+    GetViewStatus(&control->dwViewStatus);
     return S_OK;
 }
 
-STDMETHODIMP ComControl::SetAdvise(DWORD, DWORD, IAdviseSink *sink) {
-    if (sink) sink->AddRef();
-    release(m_viewSink);
-    m_viewSink = sink;
-    return S_OK;
-}
-
-STDMETHODIMP ComControl::GetAdvise(DWORD *aspects, DWORD *flags, IAdviseSink **sink) {
-    if (aspects) *aspects = DVASPECT_CONTENT;
-    if (flags) *flags = 0;
-    if (sink) {
-        *sink = m_viewSink;
-        if (m_viewSink) m_viewSink->AddRef();
-    }
-    return S_OK;
-}
-
-STDMETHODIMP ComControl::GetRect(DWORD aspect, LPRECTL rect) {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!rect) return E_POINTER;
-    *rect = {0, 0, m_extent.cx, m_extent.cy};
-    return S_OK;
-}
-
-STDMETHODIMP ComControl::GetViewStatus(DWORD *status) {
-    if (!status) return E_POINTER;
-    *status = VIEWSTATUS_OPAQUE | VIEWSTATUS_SOLIDBKGND;
-    return S_OK;
-}
-
-STDMETHODIMP ComControl::QueryHitPoint(DWORD, LPCRECT bounds, POINT where, LONG, DWORD *hit) {
-    if (!bounds || !hit) return E_POINTER;
-    *hit = PtInRect(bounds, where) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
-    return S_OK;
-}
-
-STDMETHODIMP ComControl::QueryHitRect(DWORD, LPCRECT bounds, LPCRECT rect, LONG, DWORD *hit) {
-    if (!bounds || !rect || !hit) return E_POINTER;
-    RECT common;
-    *hit = IntersectRect(&common, bounds, rect) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
+STDMETHODIMP ComControl::GetPages(CAUUID *pages) {
+    if (!pages) return E_POINTER;
+    pages->cElems = 0;
+    pages->pElems = nullptr;
     return S_OK;
 }
 

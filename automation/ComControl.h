@@ -7,11 +7,18 @@
 // What both classes share: reference counting and QueryInterface over the interfaces
 // an invisible-at-runtime control offers its container, the client site, the
 // design-time drawing and the browser-host check. The class's own dual interface
-// comes from the derived class through dual().
+// comes from the derived class through dual(). The control is windowless and keeps
+// no state worth persisting, so activation and persistence succeed doing nothing.
 class ComControl : public IOleObject,
-                   public IViewObjectEx,
-                   public IPersistStreamInit,
                    public IOleControl,
+                   public IOleInPlaceObjectWindowless,
+                   public IOleInPlaceActiveObject,
+                   public IViewObjectEx,
+                   public IDataObject,
+                   public IPersistStreamInit,
+                   public IPersistStorage,
+                   public IQuickActivate,
+                   public ISpecifyPropertyPages,
                    public IProvideClassInfo2 {
 public:
     struct Identity {
@@ -55,6 +62,28 @@ public:
     STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD *status) override;
     STDMETHODIMP SetColorScheme(LOGPALETTE *) override { return E_NOTIMPL; }
 
+    // IOleControl: no mnemonics, no events to freeze.
+    STDMETHODIMP GetControlInfo(CONTROLINFO *info) override;
+    STDMETHODIMP OnMnemonic(MSG *) override { return E_NOTIMPL; }
+    STDMETHODIMP OnAmbientPropertyChange(DISPID) override { return S_OK; }
+    STDMETHODIMP FreezeEvents(BOOL) override { return S_OK; }
+
+    // IOleWindow, IOleInPlaceObject(Windowless), IOleInPlaceActiveObject: a windowless
+    // control has no window to give and no message or accelerator of its own.
+    STDMETHODIMP GetWindow(HWND *window) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP InPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP UIDeactivate() override { return S_OK; }
+    STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    STDMETHODIMP ReactivateAndUndo() override { return INPLACE_E_NOTUNDOABLE; }
+    STDMETHODIMP OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT *result) override;
+    STDMETHODIMP GetDropTarget(IDropTarget **target) override;
+    STDMETHODIMP TranslateAccelerator(LPMSG) override { return S_FALSE; }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow *, BOOL) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
     // IViewObjectEx and its bases
     STDMETHODIMP Draw(DWORD aspect, LONG, void *, DVTARGETDEVICE *, HDC, HDC hdc, LPCRECTL bounds,
                       LPCRECTL, BOOL(STDMETHODCALLTYPE *)(ULONG_PTR), ULONG_PTR) override;
@@ -77,19 +106,43 @@ public:
         return E_NOTIMPL;
     }
 
-    // IPersistStreamInit: the controls keep no state of their own to persist.
+    // IDataObject: the design-time placeholder as an enhanced metafile, nothing else.
+    STDMETHODIMP GetData(FORMATETC *format, STGMEDIUM *medium) override;
+    STDMETHODIMP GetDataHere(FORMATETC *, STGMEDIUM *) override { return DATA_E_FORMATETC; }
+    STDMETHODIMP QueryGetData(FORMATETC *format) override;
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC *, FORMATETC *out) override;
+    STDMETHODIMP SetData(FORMATETC *, STGMEDIUM *, BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC **) override { return E_NOTIMPL; }
+    STDMETHODIMP DAdvise(FORMATETC *, DWORD, IAdviseSink *, DWORD *) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_NOCONNECTION; }
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA **) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+    // IPersist, IPersistStreamInit, IPersistStorage: nothing to load or save.
     STDMETHODIMP GetClassID(CLSID *clsid) override { return GetUserClassID(clsid); }
     STDMETHODIMP IsDirty() override { return S_FALSE; }
     STDMETHODIMP Load(LPSTREAM) override { return S_OK; }
     STDMETHODIMP Save(LPSTREAM, BOOL) override { return S_OK; }
     STDMETHODIMP GetSizeMax(ULARGE_INTEGER *size) override;
     STDMETHODIMP InitNew() override { return S_OK; }
+    STDMETHODIMP InitNew(IStorage *) override { return S_OK; }
+    STDMETHODIMP Load(IStorage *) override { return S_OK; }
+    STDMETHODIMP Save(IStorage *, BOOL) override { return S_OK; }
+    STDMETHODIMP SaveCompleted(IStorage *) override { return S_OK; }
+    STDMETHODIMP HandsOffStorage() override { return S_OK; }
 
-    // IOleControl
-    STDMETHODIMP GetControlInfo(CONTROLINFO *info) override;
-    STDMETHODIMP OnMnemonic(MSG *) override { return E_NOTIMPL; }
-    STDMETHODIMP OnAmbientPropertyChange(DISPID) override { return S_OK; }
-    STDMETHODIMP FreezeEvents(BOOL) override { return S_OK; }
+    // IQuickActivate: the site and the view sink in one call, no events to connect.
+    STDMETHODIMP QuickActivate(QACONTAINER *container, QACONTROL *control) override;
+    STDMETHODIMP SetContentExtent(LPSIZEL size) override {
+        return SetExtent(DVASPECT_CONTENT, size);
+    }
+    STDMETHODIMP GetContentExtent(LPSIZEL size) override {
+        return GetExtent(DVASPECT_CONTENT, size);
+    }
+
+    // ISpecifyPropertyPages: the properties are set by script, no page shows them.
+    STDMETHODIMP GetPages(CAUUID *pages) override;
 
     // IProvideClassInfo2
     STDMETHODIMP GetClassInfo(ITypeInfo **info) override;

@@ -1,6 +1,10 @@
-#include "automation/DataBufferVariant.h"
+#include "core/DataBuffer.h"
+
+#include <windows.h>
 
 #include <oleauto.h>
+
+#include <cstring>
 
 namespace {
 
@@ -28,12 +32,8 @@ bool appendArray(DataBuffer &buffer, SAFEARRAY *array, int depth) {
         bool ignored = false;
         for (ULONGLONG i = 0; ok && i < elements; ++i)
             ok = appendValue(buffer, items[i], ignored, depth + 1);
-    } else if (array->fFeatures & FADF_BSTR) {
-        const BSTR *items = static_cast<const BSTR *>(data);
-        for (ULONGLONG i = 0; ok && i < elements; ++i)
-            ok = appendBstr(buffer, items[i]);
-    } else if (!(array->fFeatures & (FADF_DISPATCH | FADF_UNKNOWN | FADF_RECORD))) {
-        // Pointers are never handed out as bytes.
+    } else {
+        // Strings, objects and records too: what the array holds, as it lies in memory.
         ok = buffer.append(data, static_cast<uint32_t>(bytes));
     }
     SafeArrayUnaccessData(array);
@@ -57,9 +57,10 @@ bool appendDefaultValue(DataBuffer &buffer, IDispatch *object, bool &wasString, 
 bool appendValue(DataBuffer &buffer, const VARIANT &value, bool &wasString, int depth) {
     if (depth > maxNesting) return true;
     VARTYPE type = V_VT(&value);
-    if (type & VT_ARRAY)
-        return appendArray(buffer, (type & VT_BYREF) ? *V_ARRAYREF(&value) : V_ARRAY(&value),
-                           depth);
+    if (type & VT_ARRAY) {
+        if (!(type & VT_BYREF)) return appendArray(buffer, V_ARRAY(&value), depth);
+        return V_ARRAYREF(&value) ? appendArray(buffer, *V_ARRAYREF(&value), depth) : true;
+    }
     switch (type) {
     case VT_BYREF | VT_VARIANT:
         return V_VARIANTREF(&value)
@@ -73,10 +74,10 @@ bool appendValue(DataBuffer &buffer, const VARIANT &value, bool &wasString, int 
         return appendDefaultValue(buffer, V_DISPATCH(&value), wasString, depth);
     case VT_BYREF | VT_BSTR:
         wasString = true;
-        return V_BSTRREF(&value) ? appendBstr(buffer, *V_BSTRREF(&value)) : true;
+        return V_BSTRREF(&value) ? buffer.appendBstr(*V_BSTRREF(&value)) : true;
     case VT_BSTR:
         wasString = true;
-        return appendBstr(buffer, V_BSTR(&value));
+        return buffer.appendBstr(V_BSTR(&value));
     case VT_I1:
     case VT_UI1:
         return buffer.appendByte(V_UI1(&value));
@@ -95,31 +96,31 @@ bool appendValue(DataBuffer &buffer, const VARIANT &value, bool &wasString, int 
 
 } // namespace
 
-bool appendVariant(DataBuffer &buffer, const VARIANT &value, bool &wasString) {
+bool DataBuffer::appendVariant(const VARIANT &value, bool &wasString) {
     wasString = false;
-    return appendValue(buffer, value, wasString, 0);
+    return appendValue(*this, value, wasString, 0);
 }
 
-bool appendBstr(DataBuffer &buffer, BSTR text) {
-    UINT units = text ? SysStringLen(text) : 0;
-    return units == 0 || buffer.append(text, units * 2);
+bool DataBuffer::appendBstr(const wchar_t *bstr) {
+    UINT units = bstr ? SysStringLen(const_cast<BSTR>(bstr)) : 0;
+    return units == 0 || append(bstr, units * 2);
 }
 
-bool appendSafeArray(DataBuffer &buffer, SAFEARRAY *array) {
-    return appendArray(buffer, array, 0);
+bool DataBuffer::appendSafeArray(SAFEARRAY *array) {
+    return appendArray(*this, array, 0);
 }
 
-bool toVariant(const DataBuffer &buffer, VARIANT &out) {
+bool DataBuffer::toVariant(VARIANT &out) const {
     VariantInit(&out);
-    SAFEARRAY *array = SafeArrayCreateVector(VT_UI1, 0, buffer.getSize());
+    SAFEARRAY *array = SafeArrayCreateVector(VT_UI1, 0, getSize());
     if (!array) return false;
-    if (buffer.getSize()) {
+    if (getSize()) {
         void *data = nullptr;
         if (FAILED(SafeArrayAccessData(array, &data))) {
             SafeArrayDestroy(array);
             return false;
         }
-        memcpy(data, buffer.getData(), buffer.getSize());
+        memcpy(data, getData(), getSize());
         SafeArrayUnaccessData(array);
     }
     V_VT(&out) = VT_ARRAY | VT_UI1;

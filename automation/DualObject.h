@@ -1,12 +1,41 @@
 #pragma once
 
 #include "automation/ComControl.h"
+#include "component/ClsBase.h"
 #include "core/DataBuffer.h"
 #include "core/XStringCom.h"
 
+// An automation string argument as the component's string, embedded zeros kept.
+class BstrArg {
+public:
+    explicit BstrArg(BSTR text) { m_text.setFromBstr(text); }
+    operator const XString &() const { return m_text; }
+
+private:
+    XStringCom m_text;
+};
+
+// Results as automation values. Flags and success go out as 1 or 0, never -1.
+inline HRESULT returnLong(long value, LONG *out) {
+    if (!out) return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+inline HRESULT returnFlag(bool value, LONG *out) {
+    return returnLong(value ? 1 : 0, out);
+}
+inline long flagArg(LONG value) {
+    return value != 0 ? 1 : 0;
+}
+HRESULT returnString(XStringCom &text, BSTR *out);
+HRESULT returnBytes(const DataBuffer &bytes, VARIANT *out);
+// The bytes a script passed; false when memory ran out.
+bool bytesArg(const VARIANT &value, DataBuffer &bytes);
+
 // A control whose dual interface is served from the type information: names,
 // DISPIDs, argument coercion and the DISP_E_ errors all come from the type library.
-template <class Dual> class DualObject : public Dual, public ComControl {
+// It embeds the logic object and serves the properties every class has from ClsBase.
+template <class Dual, class Logic> class DualObject : public Dual, public ComControl {
 public:
     explicit DualObject(const Identity &identity) : ComControl(identity), m_typeInfo(nullptr) {}
     ~DualObject() override {
@@ -45,36 +74,57 @@ public:
                                   argError);
     }
 
+    STDMETHODIMP get_LastErrorText(BSTR *out) override {
+        return text(&ClsBase::get_LastErrorText, out);
+    }
+    STDMETHODIMP get_LastErrorXml(BSTR *out) override {
+        return text(&ClsBase::get_LastErrorXml, out);
+    }
+    STDMETHODIMP get_LastErrorHtml(BSTR *out) override {
+        return text(&ClsBase::get_LastErrorHtml, out);
+    }
+    STDMETHODIMP SaveLastError(BSTR filename, LONG *out) override {
+        return checkedFlag(&ClsBase::SaveLastError, filename, out);
+    }
+    STDMETHODIMP get_DebugLogFilePath(BSTR *out) override {
+        return text(&ClsBase::get_DebugLogFilePath, out);
+    }
+    STDMETHODIMP put_DebugLogFilePath(BSTR path) override {
+        m_logic.put_DebugLogFilePath(BstrArg(path));
+        return S_OK;
+    }
+    STDMETHODIMP get_VerboseLogging(LONG *out) override {
+        return returnFlag(m_logic.get_VerboseLogging(), out);
+    }
+    STDMETHODIMP put_VerboseLogging(LONG verbose) override {
+        m_logic.put_VerboseLogging(flagArg(verbose));
+        return S_OK;
+    }
+
 protected:
     IDispatch *dual() override { return static_cast<Dual *>(this); }
+    // A text the logic object gives, as a new automation string.
+    template <class Owner> HRESULT text(void (Owner::*getter)(XString &), BSTR *out) {
+        if (!out) return E_POINTER;
+        XStringCom result;
+        (m_logic.*getter)(result);
+        return returnString(result, out);
+    }
+
+    // A method that touches the file system: refused inside a browser, its success
+    // told as 1 or 0.
+    template <class Owner> HRESULT checkedFlag(bool (Owner::*method)(), LONG *out) {
+        if (hostedInBrowser()) return E_FAIL;
+        return returnFlag((m_logic.*method)(), out);
+    }
+    template <class Owner>
+    HRESULT checkedFlag(bool (Owner::*method)(const XString &), BSTR text, LONG *out) {
+        if (hostedInBrowser()) return E_FAIL;
+        return returnFlag((m_logic.*method)(BstrArg(text)), out);
+    }
+
+    Logic m_logic;
 
 private:
     ITypeInfo *m_typeInfo;
 };
-
-// An automation string argument as the component's string, embedded zeros kept.
-class BstrArg {
-public:
-    explicit BstrArg(BSTR text) { m_text.setFromBstr(text); }
-    operator const XString &() const { return m_text; }
-
-private:
-    XStringCom m_text;
-};
-
-// Results as automation values. Flags and success go out as 1 or 0, never -1.
-inline HRESULT returnLong(long value, LONG *out) {
-    if (!out) return E_POINTER;
-    *out = value;
-    return S_OK;
-}
-inline HRESULT returnFlag(bool value, LONG *out) {
-    return returnLong(value ? 1 : 0, out);
-}
-inline long flagArg(LONG value) {
-    return value != 0 ? 1 : 0;
-}
-HRESULT returnString(XStringCom &text, BSTR *out);
-HRESULT returnBytes(const DataBuffer &bytes, VARIANT *out);
-// The bytes a script passed; false when memory ran out.
-bool bytesArg(const VARIANT &value, DataBuffer &bytes);

@@ -1,4 +1,3 @@
-#include "automation/DataBufferVariant.h"
 #include "automation/DualObject.h"
 
 HRESULT returnString(XStringCom &text, BSTR *out) {
@@ -9,10 +8,10 @@ HRESULT returnString(XStringCom &text, BSTR *out) {
 
 HRESULT returnBytes(const DataBuffer &bytes, VARIANT *out) {
     if (!out) return E_POINTER;
-    return toVariant(bytes, *out) ? S_OK : E_OUTOFMEMORY;
+    return bytes.toVariant(*out) ? S_OK : E_OUTOFMEMORY;
 }
 
 bool bytesArg(const VARIANT &value, DataBuffer &bytes) {
     bool wasString = false;
-    return appendVariant(bytes, value, wasString);
+    return bytes.appendVariant(value, wasString);
 }

@@ -9,35 +9,12 @@ namespace {
 
 const ComControl::Identity identity = {CLSID_TxDirTree, IID_ITxDirTree, "ATL 3.0 : TxDirTree"};
 
-class TxDirTreeObject : public DualObject<ITxDirTree> {
+class TxDirTreeObject : public DualObject<ITxDirTree, ClsDirTree> {
 public:
     TxDirTreeObject() : DualObject(identity) {}
     static const IID &dualIid() { return IID_ITxDirTree; }
 
-    STDMETHODIMP get_LastErrorText(BSTR *out) override {
-        XStringCom text;
-        m_logic.get_LastErrorText(text);
-        return returnString(text, out);
-    }
-    STDMETHODIMP get_LastErrorXml(BSTR *out) override {
-        XStringCom text;
-        m_logic.get_LastErrorXml(text);
-        return returnString(text, out);
-    }
-    STDMETHODIMP get_LastErrorHtml(BSTR *out) override {
-        XStringCom text;
-        m_logic.get_LastErrorHtml(text);
-        return returnString(text, out);
-    }
-    STDMETHODIMP SaveLastError(BSTR filename, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.SaveLastError(BstrArg(filename)), out);
-    }
-    STDMETHODIMP get_BaseDir(BSTR *out) override {
-        XStringCom path;
-        m_logic.get_BaseDir(path);
-        return returnString(path, out);
-    }
+    STDMETHODIMP get_BaseDir(BSTR *out) override { return text(&ClsDirTree::get_BaseDir, out); }
     STDMETHODIMP put_BaseDir(BSTR path) override {
         m_logic.put_BaseDir(BstrArg(path));
         return S_OK;
@@ -51,53 +28,24 @@ public:
         return returnFlag(m_logic.get_DoneIterating(), out);
     }
     STDMETHODIMP BeginIterate(LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.BeginIterate(), out);
+        return checkedFlag(&ClsDirTree::BeginIterate, out);
     }
     STDMETHODIMP AdvancePosition(LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.AdvancePosition(), out);
+        return checkedFlag(&ClsDirTree::AdvancePosition, out);
     }
     STDMETHODIMP get_IsDirectory(LONG *out) override {
         return returnFlag(m_logic.get_IsDirectory(), out);
     }
     STDMETHODIMP get_RelativePath(BSTR *out) override {
-        XStringCom path;
-        m_logic.get_RelativePath(path);
-        return returnString(path, out);
+        return text(&ClsDirTree::get_RelativePath, out);
     }
-    STDMETHODIMP get_FullPath(BSTR *out) override {
-        XStringCom path;
-        m_logic.get_FullPath(path);
-        return returnString(path, out);
-    }
+    STDMETHODIMP get_FullPath(BSTR *out) override { return text(&ClsDirTree::get_FullPath, out); }
     STDMETHODIMP get_FullUncPath(BSTR *out) override {
-        XStringCom path;
-        m_logic.get_FullUncPath(path);
-        return returnString(path, out);
+        return text(&ClsDirTree::get_FullUncPath, out);
     }
     STDMETHODIMP get_FileSize32(LONG *out) override {
         return returnLong(m_logic.get_FileSize32(), out);
     }
-    STDMETHODIMP get_DebugLogFilePath(BSTR *out) override {
-        XStringCom path;
-        m_logic.get_DebugLogFilePath(path);
-        return returnString(path, out);
-    }
-    STDMETHODIMP put_DebugLogFilePath(BSTR path) override {
-        m_logic.put_DebugLogFilePath(BstrArg(path));
-        return S_OK;
-    }
-    STDMETHODIMP get_VerboseLogging(LONG *out) override {
-        return returnFlag(m_logic.get_VerboseLogging(), out);
-    }
-    STDMETHODIMP put_VerboseLogging(LONG verbose) override {
-        m_logic.put_VerboseLogging(flagArg(verbose));
-        return S_OK;
-    }
-
-private:
-    ClsDirTree m_logic;
 };
 
 } // namespace

@@ -9,7 +9,7 @@ namespace {
 
 const ComControl::Identity identity = {CLSID_TxFileAccess, IID_ITxFileAccess, "TxFileAccess"};
 
-class TxFileAccessObject : public DualObject<ITxFileAccess> {
+class TxFileAccessObject : public DualObject<ITxFileAccess, ClsFileAccess> {
 public:
     TxFileAccessObject() : DualObject(identity) {}
     static const IID &dualIid() { return IID_ITxFileAccess; }
@@ -50,20 +50,16 @@ public:
         return returnFlag(m_logic.AppendText(BstrArg(text), BstrArg(charset)), out);
     }
     STDMETHODIMP AppendAnsi(BSTR text, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.AppendAnsi(BstrArg(text)), out);
+        return checkedFlag(&ClsFileAccess::AppendAnsi, text, out);
     }
     STDMETHODIMP DirCreate(BSTR path, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.DirCreate(BstrArg(path)), out);
+        return checkedFlag(&ClsFileAccess::DirCreate, path, out);
     }
     STDMETHODIMP FileExists(BSTR filename, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.FileExists(BstrArg(filename)), out);
+        return checkedFlag(&ClsFileAccess::FileExists, filename, out);
     }
     STDMETHODIMP FileDelete(BSTR filename, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.FileDelete(BstrArg(filename)), out);
+        return checkedFlag(&ClsFileAccess::FileDelete, filename, out);
     }
     STDMETHODIMP FileRename(BSTR existing, BSTR newFilename, LONG *out) override {
         if (hostedInBrowser()) return E_FAIL;
@@ -74,51 +70,25 @@ public:
         return returnFlag(m_logic.FileSeek(offset, origin), out);
     }
     STDMETHODIMP DirAutoCreate(BSTR path, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.DirAutoCreate(BstrArg(path)), out);
+        return checkedFlag(&ClsFileAccess::DirAutoCreate, path, out);
     }
     STDMETHODIMP DirEnsureExists(BSTR filePath, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.DirEnsureExists(BstrArg(filePath)), out);
+        return checkedFlag(&ClsFileAccess::DirEnsureExists, filePath, out);
     }
     STDMETHODIMP TreeDelete(BSTR path, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.TreeDelete(BstrArg(path)), out);
-    }
-    STDMETHODIMP get_LastErrorText(BSTR *out) override {
-        XStringCom text;
-        m_logic.get_LastErrorText(text);
-        return returnString(text, out);
-    }
-    STDMETHODIMP get_LastErrorXml(BSTR *out) override {
-        XStringCom text;
-        m_logic.get_LastErrorXml(text);
-        return returnString(text, out);
-    }
-    STDMETHODIMP get_LastErrorHtml(BSTR *out) override {
-        XStringCom text;
-        m_logic.get_LastErrorHtml(text);
-        return returnString(text, out);
-    }
-    STDMETHODIMP SaveLastError(BSTR filename, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.SaveLastError(BstrArg(filename)), out);
+        return checkedFlag(&ClsFileAccess::TreeDelete, path, out);
     }
     STDMETHODIMP DirDelete(BSTR path, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.DirDelete(BstrArg(path)), out);
+        return checkedFlag(&ClsFileAccess::DirDelete, path, out);
     }
     STDMETHODIMP AppendUnicodeBOM(LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.AppendUnicodeBOM(), out);
+        return checkedFlag(&ClsFileAccess::AppendUnicodeBOM, out);
     }
     STDMETHODIMP AppendUtf8BOM(LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.AppendUtf8BOM(), out);
+        return checkedFlag(&ClsFileAccess::AppendUtf8BOM, out);
     }
     STDMETHODIMP get_EndOfFile(LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.get_EndOfFile(), out);
+        return checkedFlag(&ClsFileAccess::get_EndOfFile, out);
     }
     STDMETHODIMP ReadEntireFile(BSTR filename, VARIANT *out) override {
         if (hostedInBrowser()) return E_FAIL;
@@ -138,9 +108,7 @@ public:
             m_logic.FileCopy(BstrArg(existing), BstrArg(newFilename), flagArg(failIfExists)), out);
     }
     STDMETHODIMP get_CurrentDir(BSTR *out) override {
-        XStringCom path;
-        m_logic.get_CurrentDir(path);
-        return returnString(path, out);
+        return text(&ClsFileAccess::get_CurrentDir, out);
     }
     STDMETHODIMP ReadEntireTextFile(BSTR filename, BSTR charset, BSTR *out) override {
         if (hostedInBrowser()) return E_FAIL;
@@ -156,8 +124,7 @@ public:
                           out);
     }
     STDMETHODIMP SetCurrentDir(BSTR path, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.SetCurrentDir(BstrArg(path)), out);
+        return checkedFlag(&ClsFileAccess::SetCurrentDir, path, out);
     }
     STDMETHODIMP SplitFile(BSTR fileToSplit, BSTR partPrefix, BSTR partExtension, LONG partSize,
                            BSTR outputDirPath, LONG *out) override {
@@ -190,25 +157,19 @@ public:
         return returnLong(m_logic.get_FileOpenError(), out);
     }
     STDMETHODIMP get_FileOpenErrorMsg(BSTR *out) override {
-        XStringCom message;
-        m_logic.get_FileOpenErrorMsg(message);
-        return returnString(message, out);
+        return text(&ClsFileAccess::get_FileOpenErrorMsg, out);
     }
     STDMETHODIMP OpenForRead(BSTR filePath, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.OpenForRead(BstrArg(filePath)), out);
+        return checkedFlag(&ClsFileAccess::OpenForRead, filePath, out);
     }
     STDMETHODIMP OpenForWrite(BSTR filePath, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.OpenForWrite(BstrArg(filePath)), out);
+        return checkedFlag(&ClsFileAccess::OpenForWrite, filePath, out);
     }
     STDMETHODIMP OpenForReadWrite(BSTR filePath, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.OpenForReadWrite(BstrArg(filePath)), out);
+        return checkedFlag(&ClsFileAccess::OpenForReadWrite, filePath, out);
     }
     STDMETHODIMP OpenForAppend(BSTR filePath, LONG *out) override {
-        if (hostedInBrowser()) return E_FAIL;
-        return returnFlag(m_logic.OpenForAppend(BstrArg(filePath)), out);
+        return checkedFlag(&ClsFileAccess::OpenForAppend, filePath, out);
     }
     STDMETHODIMP ReplaceStrings(BSTR path, BSTR charset, BSTR existingString,
                                 BSTR replacementString, LONG *out) override {
@@ -218,25 +179,6 @@ public:
                                                  BstrArg(replacementString)),
                           out);
     }
-    STDMETHODIMP get_DebugLogFilePath(BSTR *out) override {
-        XStringCom path;
-        m_logic.get_DebugLogFilePath(path);
-        return returnString(path, out);
-    }
-    STDMETHODIMP put_DebugLogFilePath(BSTR path) override {
-        m_logic.put_DebugLogFilePath(BstrArg(path));
-        return S_OK;
-    }
-    STDMETHODIMP get_VerboseLogging(LONG *out) override {
-        return returnFlag(m_logic.get_VerboseLogging(), out);
-    }
-    STDMETHODIMP put_VerboseLogging(LONG verbose) override {
-        m_logic.put_VerboseLogging(flagArg(verbose));
-        return S_OK;
-    }
-
-private:
-    ClsFileAccess m_logic;
 };
 
 } // namespace

@@ -6,6 +6,10 @@
 
 class LogBase;
 class StringBuffer;
+#ifdef _WIN32
+struct tagSAFEARRAY;
+struct tagVARIANT;
+#endif
 
 // Growable byte block, not terminated. Never throws; a failed growth empties the
 // buffer and returns false (callers must not continue with partial content).
@@ -63,6 +67,18 @@ public:
     // Appends the content as text in the named content encoding (base64, hex, ...)
     // to out (encoding/DataBufferEncode.cpp); an unknown name empties out.
     bool encodeAs(const char *encodingName, StringBuffer &out) const;
+
+#ifdef _WIN32
+    // Automation values (automation/DataBufferVariant.cpp, the only place that links
+    // OLE Automation). The appends add what a value holds, by its type; wasString
+    // tells whether it was a string. False only when memory runs out.
+    bool appendVariant(const tagVARIANT &value, bool &wasString);
+    // The string's UTF-16LE units, no terminator.
+    bool appendBstr(const wchar_t *bstr);
+    bool appendSafeArray(tagSAFEARRAY *array);
+    // A new VT_ARRAY | VT_UI1 vector, lower bound 0, holding a copy of the content.
+    bool toVariant(tagVARIANT &out) const;
+#endif
 
 private:
     void checkValid() const;

@@ -1,0 +1,356 @@
+// Every method and property of both dual interfaces, by name and through the vtable,
+// in working order, with bad input, behind a web-browser client site and in a loop.
+#include "tests/automation/CallTable.h"
+#include "tests/support/TempDir.h"
+
+#include <psapi.h>
+#include <servprov.h>
+
+#include <shlguid.h>
+
+namespace comtest {
+namespace {
+
+// clang-format off
+const std::string threeBytes("\x01\x02\x03", 3);
+// Written by the open-file rows: both marks, AppendText, AppendAnsi, FileWrite, a string.
+const std::string writtenBytes("\xEF\xBB\xBF\xFF\xFE\x00\xE9\x41\x00\x07\x5A\x00", 12);
+
+const std::vector<Call> fileAccessCalls = {
+    {L"DirCreate", M, {S(L"%T\\d")}, L(1)},
+    {L"DirCreate", M, {S(L"%T\\d")}, L(0)},
+    {L"DirAutoCreate", M, {S(L"%T\\a\\b")}, L(1)},
+    {L"DirEnsureExists", M, {S(L"%T\\e\\f.txt")}, L(1)},
+    // Existence is 1, never VARIANT_TRUE.
+    {L"FileExists", M, {S(L"%T\\e")}, L(1)},
+    {L"WriteEntireTextFile", M, {S(L"%T\\t.txt"), S(L"h\u00e9llo"), S(L"utf-8"), L(7)}, L(1)},
+    {L"FileSize", M, {S(L"%T\\t.txt")}, L(9)},
+    {L"ReadEntireFile", M, {S(L"%T\\t.txt")}, B("\xEF\xBB\xBFh\xC3\xA9llo")},
+    {L"ReadEntireTextFile", M, {S(L"%T\\t.txt"), S(L"utf-8")}, S(L"h\u00e9llo")},
+    {L"ReadBinaryToEncoded", M, {S(L"%T\\t.txt"), S(L"hex")}, S(L"EFBBBF68C3A96C6C6F")},
+    {L"ReplaceStrings", M, {S(L"%T\\t.txt"), S(L"utf-8"), S(L"l"), S(L"L")}, L(2)},
+    {L"FileCopy", M, {S(L"%T\\t.txt"), S(L"%T\\c.txt"), L(0)}, L(1)},
+    {L"FileCopy", M, {S(L"%T\\t.txt"), S(L"%T\\c.txt"), L(-1)}, L(0)},
+    {L"LastErrorText", G, {}, Has(L"Failed to copy file")},
+    {L"LastErrorXml", G, {}, Has(L"Failed to copy file")},
+    {L"LastErrorHtml", G, {}, Has(L"Failed to copy file")},
+    {L"SaveLastError", M, {S(L"%T\\e\\error.xml")}, L(1)},
+    {L"FileRename", M, {S(L"%T\\c.txt"), S(L"%T\\r.txt")}, L(1)},
+    {L"FileDelete", M, {S(L"%T\\r.txt")}, L(1)},
+    {L"WriteEntireFile", M, {S(L"%T\\b.bin"), B(threeBytes)}, L(1)},
+    {L"OpenForRead", M, {S(L"%T\\b.bin")}, L(1)},
+    {L"FileOpenError", G, {}, L(0)},
+    {L"FileOpenErrorMsg", G, {}, S(L"Success.")},
+    {L"FileRead", M, {L(2)}, B("\x01\x02")},
+    {L"EndOfFile", G, {}, L(0)},
+    {L"FileRead", M, {L(5)}, B("\x03")},
+    {L"EndOfFile", G, {}, L(1)},
+    {L"FileSeek", M, {L(1), L(0)}, L(1)},
+    {L"FileRead", M, {L(1)}, B("\x02")},
+    {L"FileClose", M, {}, NoResult()},
+    {L"FileRead", M, {L(4)}, B("")},
+    {L"FileRead", M, {L(-1)}, B("")},
+    {L"OpenForWrite", M, {S(L"%T\\w.bin")}, L(1)},
+    {L"AppendUtf8BOM", M, {}, L(1)},
+    {L"AppendUnicodeBOM", M, {}, L(1)},
+    {L"AppendText", M, {S(L"\u00e9"), S(L"utf-16be")}, L(1)},
+    {L"AppendAnsi", M, {S(L"A")}, L(1)},
+    {L"FileWrite", M, {B(std::string("\0\x07", 2))}, L(1)},
+    {L"OpenForAppend", M, {S(L"%T\\w.bin")}, L(1)},
+    {L"FileWrite", M, {S(L"Z")}, L(1)},
+    {L"OpenForReadWrite", M, {S(L"%T\\w.bin")}, L(1)},
+    {L"FileRead", M, {L(100)}, B(writtenBytes)},
+    {L"FileOpen", M, {S(L"%T\\none"), L(GENERIC_READ), L(0), L(OPEN_EXISTING), L(0)}, L(0)},
+    {L"FileOpenError", G, {}, L(2)},
+    {L"FileOpenErrorMsg", G, {}, S(L"File not found.")},
+    {L"FileOpen", M, {S(L"%T\\b.bin"), L(GENERIC_READ), L(1), L(OPEN_EXISTING), L(0)}, L(1)},
+    {L"FileClose", M, {}, NoResult()},
+    {L"SplitFile", M, {S(L"%T\\w.bin"), S(L"p"), S(L"part"), L(5), S(L"%T\\a")}, L(1)},
+    {L"ReassembleFile", M, {S(L"%T\\a"), S(L"p"), S(L"part"), S(L"%T\\re.bin")}, L(1)},
+    {L"ReadEntireFile", M, {S(L"%T\\re.bin")}, B(writtenBytes)},
+    {L"TreeDelete", M, {S(L"%T\\a")}, L(1)},
+    {L"DirDelete", M, {S(L"%T\\a")}, L(1)},
+    {L"GetTempFilename", M, {S(L"%T"), S(L"tx.dat")}, Prefix(L"%T\\tx_")},
+    {L"SetCurrentDir", M, {S(L"%T\\e")}, L(1)},
+    {L"CurrentDir", G, {}, Has(L"%T\\e")},
+    {L"DebugLogFilePath", P, {S(L"%T\\debug.log")}, NoResult()},
+    {L"DebugLogFilePath", G, {}, S(L"%T\\debug.log")},
+    {L"VerboseLogging", P, {L(5)}, NoResult()},
+    {L"VerboseLogging", G, {}, L(1)},
+    {L"VerboseLogging", P, {L(0)}, NoResult()},
+    {L"VerboseLogging", G, {}, L(0)},
+};
+
+// Run in a directory holding sub\f.txt of three bytes.
+const std::vector<Call> dirTreeCalls = {
+    {L"DoneIterating", G, {}, L(1)},
+    {L"Recurse", G, {}, L(1)},
+    {L"BaseDir", P, {S(L"%T")}, NoResult()},
+    {L"BaseDir", G, {}, S(L"%T")},
+    {L"Recurse", P, {L(9)}, NoResult()},
+    {L"Recurse", G, {}, L(1)},
+    {L"BeginIterate", M, {}, L(1)},
+    {L"DoneIterating", G, {}, L(0)},
+    {L"RelativePath", G, {}, S(L"sub")},
+    {L"IsDirectory", G, {}, L(1)},
+    {L"FullPath", G, {}, S(L"%T\\sub")},
+    {L"FullUncPath", G, {}, S(L"\\\\?\\%T\\sub")},
+    {L"AdvancePosition", M, {}, L(1)},
+    {L"RelativePath", G, {}, S(L"sub\\f.txt")},
+    {L"IsDirectory", G, {}, L(0)},
+    {L"FileSize32", G, {}, L(3)},
+    {L"AdvancePosition", M, {}, L(0)},
+    {L"DoneIterating", G, {}, L(1)},
+    {L"FullPath", G, {}, S(L"")},
+    {L"AdvancePosition", M, {}, L(0)},
+    {L"LastErrorText", G, {}, Has(L"Already finished iterating directory tree.")},
+    {L"LastErrorXml", G, {}, Has(L"Already finished iterating")},
+    {L"LastErrorHtml", G, {}, Has(L"Already finished iterating")},
+    {L"SaveLastError", M, {S(L"%T\\sub\\error.xml")}, L(1)},
+    {L"Recurse", P, {L(0)}, NoResult()},
+    {L"BeginIterate", M, {}, L(1)},
+    {L"AdvancePosition", M, {}, L(0)},
+    {L"DebugLogFilePath", P, {S(L"%T\\debug.log")}, NoResult()},
+    {L"DebugLogFilePath", G, {}, S(L"%T\\debug.log")},
+    {L"VerboseLogging", P, {L(-1)}, NoResult()},
+    {L"VerboseLogging", G, {}, L(1)},
+};
+
+// Failures reach the caller as results, never as HRESULTs.
+const std::vector<Call> badFileAccessCalls = {
+    {L"FileSize", M, {S(L"%T\\none")}, L(0)},
+    {L"FileExists", M, {Null()}, L(0)},
+    {L"FileExists", M, {S(L"%T\\none\\x")}, L(0)},
+    {L"OpenForRead", M, {S(L"%T\\none")}, L(0)},
+    {L"FileOpenError", G, {}, L(2)},
+    {L"OpenForWrite", M, {S(L"%T\\none\\x")}, L(0)},
+    {L"FileOpen", M, {S(L""), L(GENERIC_READ), L(0), L(OPEN_EXISTING), L(0)}, L(0)},
+    {L"FileRead", M, {L(0)}, B("")},
+    {L"FileRead", M, {L(8)}, B("")},
+    {L"FileWrite", M, {B("x")}, L(0)},
+    {L"AppendText", M, {S(L"x"), S(L"utf-8")}, L(0)},
+    {L"AppendUtf8BOM", M, {}, L(0)},
+    {L"FileSeek", M, {L(1), L(0)}, L(0)},
+    {L"ReadEntireFile", M, {Null()}, B("")},
+    {L"ReadEntireTextFile", M, {S(L"%T\\none"), S(L"utf-8")}, S(L"")},
+    {L"ReadBinaryToEncoded", M, {S(L"%T\\none"), S(L"base64")}, Null()},
+    {L"WriteEntireFile", M, {S(L"%T\\none\\x"), B("x")}, L(0)},
+    {L"WriteEntireTextFile", M, {S(L"%T\\none\\x"), S(L"x"), S(L"utf-8"), L(1)}, L(0)},
+    {L"ReplaceStrings", M, {S(L"%T\\none"), S(L"utf-8"), S(L""), S(L"b")}, L(-1)},
+    {L"LastErrorText", G, {}, Has(L"str1 is empty.")},
+    {L"FileCopy", M, {S(L"%T\\none"), S(L"%T\\c"), L(0)}, L(0)},
+    {L"FileRename", M, {S(L"%T\\none"), S(L"%T\\c")}, L(0)},
+    // A file that is not there counts as deleted; a missing directory does not.
+    {L"FileDelete", M, {S(L"%T\\none")}, L(1)},
+    {L"FileDelete", M, {S(L"%T\\none\\x")}, L(0)},
+    {L"DirCreate", M, {S(L"%T\\none\\x")}, L(0)},
+    {L"DirDelete", M, {S(L"%T\\none")}, L(0)},
+    {L"TreeDelete", M, {S(L"%T\\none")}, L(1)},
+    {L"SplitFile", M, {S(L"%T\\none"), S(L"p"), S(L"e"), L(0), S(L"%T")}, L(0)},
+    {L"SetCurrentDir", M, {S(L"%T\\none")}, L(0)},
+    {L"SaveLastError", M, {Null()}, L(0)},
+    {L"GetTempFilename", M, {S(L"%T\\"), Null()}, Prefix(L"%T\\x_")},
+};
+// clang-format on
+
+template <class I> void create(REFCLSID clsid, REFIID iid, Com<I> &out) {
+    ASSERT_EQ(Server::get().create(clsid, iid, out), S_OK);
+}
+
+// A fresh directory holding sub\f.txt of three bytes, for each way of calling.
+template <class I>
+void runTables(REFCLSID clsid, REFIID iid, const std::vector<Method<I>> &methods,
+               std::initializer_list<const std::vector<Call> *> tables) {
+    for (bool byName : {true, false}) {
+        TempDir dir;
+        CurrentDirectoryGuard keepCurrentDir;
+        CreateDirectoryA(dir.file("sub").c_str(), nullptr);
+        ASSERT_TRUE(writeTestFile(dir.file("sub\\f.txt"), "abc"));
+        Com<I> object;
+        create(clsid, iid, object);
+        for (const std::vector<Call> *calls : tables)
+            runCalls(object.get(), methods, *calls, toWide(dir.path()), byName);
+    }
+}
+
+TEST(DualInterface, EachCallGivesItsResultByNameAndThroughTheVtable) {
+    runTables(CLSID_TxFileAccess, IID_ITxFileAccess, fileAccessMethods,
+              {&fileAccessCalls, &badFileAccessCalls});
+    runTables(CLSID_TxDirTree, IID_ITxDirTree, dirTreeMethods, {&dirTreeCalls});
+}
+
+// A container's site; with a provider it offers services, with browser the web browser.
+class Site : public IOleClientSite, public IServiceProvider {
+public:
+    Site(bool provider, bool browser) : m_provider(provider), m_browser(browser) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void **out) override {
+        *out = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+            *out = static_cast<IOleClientSite *>(this);
+        else if (riid == IID_IServiceProvider && m_provider)
+            *out = static_cast<IServiceProvider *>(this);
+        if (!*out) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+    STDMETHODIMP_(ULONG) Release() override { return --references; }
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker **) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer **) override { return E_NOINTERFACE; }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+    // The object only asks whether the browser is there and releases it, so any
+    // interface of ours stands in for it.
+    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void **out) override {
+        *out = nullptr;
+        if (!m_browser || service != SID_SWebBrowserApp || riid != IID_IWebBrowser2)
+            return E_NOINTERFACE;
+        *out = static_cast<IServiceProvider *>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG references = 1;
+
+private:
+    bool m_provider, m_browser;
+};
+
+template <class I> std::wstring lastErrorText(I *object) {
+    BSTR text = nullptr;
+    object->get_LastErrorText(&text);
+    std::wstring result = textOf(text);
+    SysFreeString(text);
+    return result;
+}
+
+// With a site offering the web browser the checked calls refuse with E_FAIL, their out
+// parameter and the last error as they were; every other call, and every call under any
+// other site, runs. No reference to the site, its provider or its browser is kept.
+template <class I>
+void runUnderSites(REFCLSID clsid, REFIID iid, const std::vector<Method<I>> &methods,
+                   const std::vector<Call> &calls) {
+    const LONGLONG untouched = 0x5eed5eed5eed5eedLL;
+    for (int kind = 0; kind < 6; ++kind) {
+        bool byName = kind & 1, provider = kind >= 2, browser = kind >= 4;
+        TempDir dir;
+        CurrentDirectoryGuard keepCurrentDir;
+        Site site(provider, browser);
+        {
+            Com<I> object;
+            create(clsid, iid, object);
+            Com<IOleObject> control = object.template as<IOleObject>(IID_IOleObject);
+            ASSERT_EQ(control->SetClientSite(&site), S_OK);
+            for (const Call &call : calls) {
+                const Method<I> &method = methodOf(methods, call);
+                Args args(call.args, toWide(dir.path()));
+                std::wstring before = lastErrorText(object.get());
+                VARIANT result;
+                VariantInit(&result);
+                result.llVal = untouched;
+                EXCEPINFO exception = {};
+                HRESULT hr = byName ? invokeByName(object.get(), call.name, call.kind, args,
+                                                   &result, &exception)
+                                    : method.vtable(object.get(), args, &result);
+                SysFreeString(exception.bstrSource);
+                SysFreeString(exception.bstrDescription);
+                SysFreeString(exception.bstrHelpFile);
+                if (method.check == Open || !browser) {
+                    EXPECT_EQ(hr, S_OK) << toUtf8(call.name);
+                    VariantClear(&result);
+                    continue;
+                }
+                EXPECT_EQ(hr, byName ? DISP_E_EXCEPTION : E_FAIL) << toUtf8(call.name);
+                // Invoke resets its result; the vtable leaves the out parameter alone.
+                if (byName)
+                    EXPECT_EQ(exception.scode, E_FAIL) << toUtf8(call.name);
+                else
+                    EXPECT_EQ(result.llVal, untouched) << toUtf8(call.name);
+                EXPECT_EQ(lastErrorText(object.get()), before) << toUtf8(call.name);
+            }
+            ASSERT_EQ(control->SetClientSite(nullptr), S_OK);
+        }
+        EXPECT_EQ(site.references, 1u) << "provider " << provider << ", browser " << browser;
+    }
+}
+
+TEST(DualInterface, OnlyABrowserSiteStopsTheCheckedCallsAndTheyChangeNothing) {
+    runUnderSites(CLSID_TxFileAccess, IID_ITxFileAccess, fileAccessMethods, fileAccessCalls);
+    runUnderSites(CLSID_TxDirTree, IID_ITxDirTree, dirTreeMethods, dirTreeCalls);
+}
+
+template <class I>
+void checkTableCovered(REFCLSID clsid, REFIID iid, const std::vector<Method<I>> &methods,
+                       std::vector<std::vector<Call>> tables) {
+    Com<I> object;
+    create(clsid, iid, object);
+    for (const Method<I> &method : methods) {
+        DISPID id = DISPID_UNKNOWN;
+        LPOLESTR name = const_cast<LPOLESTR>(method.name);
+        EXPECT_EQ(object->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+        EXPECT_EQ(id, method.id) << toUtf8(method.name);
+        bool called = false;
+        for (const auto &table : tables) {
+            for (const Call &call : table)
+                called =
+                    called || (call.kind == method.kind && method.name == std::wstring(call.name));
+        }
+        EXPECT_TRUE(called) << toUtf8(method.name) << " " << method.kind << " is never called";
+    }
+}
+
+TEST(DualInterface, EveryEntryHasItsDispidAndIsCalled) {
+    checkTableCovered(CLSID_TxFileAccess, IID_ITxFileAccess, fileAccessMethods,
+                      {fileAccessCalls, badFileAccessCalls});
+    checkTableCovered(CLSID_TxDirTree, IID_ITxDirTree, dirTreeMethods, {dirTreeCalls});
+}
+
+struct Usage {
+    DWORD handles = 0, probedHandles = 0;
+    SIZE_T committed = 0;
+};
+
+Usage processUsage() {
+    Usage usage;
+    GetProcessHandleCount(GetCurrentProcess(), &usage.handles);
+    // Wine counts no handles at all; there the handle values in use are probed.
+    for (ULONG_PTR value = 4; usage.handles == 0 && value < 0x10000; value += 4) {
+        DWORD flags;
+        usage.probedHandles +=
+            GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
+    }
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&memory),
+                         sizeof memory);
+    // Wine leaves PrivateUsage at 0 and reports the committed bytes as PagefileUsage.
+    usage.committed = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+    return usage;
+}
+
+TEST(DualInterface, FailingCallsOverAndOverHoldNoHandlesOrMemory) {
+    TempDir dir;
+    Com<ITxFileAccess> object;
+    create(CLSID_TxFileAccess, IID_ITxFileAccess, object);
+    auto pass = [&] {
+        runCalls(object.get(), fileAccessMethods, badFileAccessCalls, toWide(dir.path()), true);
+        runCalls(object.get(), fileAccessMethods, badFileAccessCalls, toWide(dir.path()), false);
+    };
+    // The first pass builds what lives until the process ends (tables, the type library).
+    pass();
+    Usage before = processUsage();
+    for (int i = 0; i < 300 && !HasFailure(); ++i)
+        pass();
+    Usage after = processUsage();
+    EXPECT_GT(before.handles + before.probedHandles, 0u);
+    EXPECT_LE(after.handles + after.probedHandles, before.handles + before.probedHandles + 2);
+    EXPECT_GT(before.committed, 0u);
+    EXPECT_LE(after.committed, before.committed + 128 * 1024);
+    printf("handles %lu -> %lu, committed bytes %llu -> %llu\n",
+           before.handles + before.probedHandles, after.handles + after.probedHandles,
+           (unsigned long long)before.committed, (unsigned long long)after.committed);
+}
+
+} // namespace
+} // namespace comtest

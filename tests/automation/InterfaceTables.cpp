@@ -1,0 +1,83 @@
+// Both dual interfaces as one list each: name, kind, DISPID, whether the browser-host
+// check applies, and the call through the vtable. The tests drive every entry.
+#include "tests/automation/CallTable.h"
+
+namespace comtest {
+
+// clang-format off
+const std::vector<Method<ITxFileAccess>> fileAccessMethods = {
+    {L"GetTempFilename", M, 1, Browser, VTBL(GetTempFilename(a.s(0), a.s(1), str(r)))},
+    {L"FileSize", M, 2, Browser, VTBL(FileSize(a.s(0), lng(r)))},
+    {L"FileOpen", M, 3, Browser, VTBL(FileOpen(a.s(0), a.l(1), a.l(2), a.l(3), a.l(4), lng(r)))},
+    {L"FileClose", M, 4, Open, VTBL(FileClose())},
+    {L"FileRead", M, 5, Browser, VTBL(FileRead(a.l(0), r))},
+    {L"FileWrite", M, 6, Browser, VTBL(FileWrite(a.v(0), lng(r)))},
+    {L"AppendText", M, 7, Browser, VTBL(AppendText(a.s(0), a.s(1), lng(r)))},
+    {L"AppendAnsi", M, 8, Browser, VTBL(AppendAnsi(a.s(0), lng(r)))},
+    {L"DirCreate", M, 9, Browser, VTBL(DirCreate(a.s(0), lng(r)))},
+    {L"FileExists", M, 10, Browser, VTBL(FileExists(a.s(0), lng(r)))},
+    {L"FileDelete", M, 11, Browser, VTBL(FileDelete(a.s(0), lng(r)))},
+    {L"FileRename", M, 12, Browser, VTBL(FileRename(a.s(0), a.s(1), lng(r)))},
+    {L"FileSeek", M, 13, Browser, VTBL(FileSeek(a.l(0), a.l(1), lng(r)))},
+    {L"DirAutoCreate", M, 14, Browser, VTBL(DirAutoCreate(a.s(0), lng(r)))},
+    {L"DirEnsureExists", M, 15, Browser, VTBL(DirEnsureExists(a.s(0), lng(r)))},
+    {L"TreeDelete", M, 16, Browser, VTBL(TreeDelete(a.s(0), lng(r)))},
+    {L"LastErrorText", G, 17, Open, VTBL(get_LastErrorText(str(r)))},
+    {L"LastErrorXml", G, 18, Open, VTBL(get_LastErrorXml(str(r)))},
+    {L"LastErrorHtml", G, 19, Open, VTBL(get_LastErrorHtml(str(r)))},
+    {L"SaveLastError", M, 20, Browser, VTBL(SaveLastError(a.s(0), lng(r)))},
+    {L"DirDelete", M, 21, Browser, VTBL(DirDelete(a.s(0), lng(r)))},
+    {L"AppendUnicodeBOM", M, 22, Browser, VTBL(AppendUnicodeBOM(lng(r)))},
+    {L"AppendUtf8BOM", M, 23, Browser, VTBL(AppendUtf8BOM(lng(r)))},
+    {L"EndOfFile", G, 24, Browser, VTBL(get_EndOfFile(lng(r)))},
+    {L"ReadEntireFile", M, 25, Browser, VTBL(ReadEntireFile(a.s(0), r))},
+    {L"WriteEntireFile", M, 26, Browser, VTBL(WriteEntireFile(a.s(0), a.v(1), lng(r)))},
+    {L"FileCopy", M, 27, Browser, VTBL(FileCopy(a.s(0), a.s(1), a.l(2), lng(r)))},
+    {L"CurrentDir", G, 28, Open, VTBL(get_CurrentDir(str(r)))},
+    {L"ReadEntireTextFile", M, 29, Browser, VTBL(ReadEntireTextFile(a.s(0), a.s(1), str(r)))},
+    {L"WriteEntireTextFile", M, 30, Browser,
+     VTBL(WriteEntireTextFile(a.s(0), a.s(1), a.s(2), a.l(3), lng(r)))},
+    {L"SetCurrentDir", M, 31, Browser, VTBL(SetCurrentDir(a.s(0), lng(r)))},
+    {L"SplitFile", M, 32, Browser, VTBL(SplitFile(a.s(0), a.s(1), a.s(2), a.l(3), a.s(4), lng(r)))},
+    {L"ReassembleFile", M, 33, Browser,
+     VTBL(ReassembleFile(a.s(0), a.s(1), a.s(2), a.s(3), lng(r)))},
+    {L"ReadBinaryToEncoded", M, 34, Browser, VTBL(ReadBinaryToEncoded(a.s(0), a.s(1), str(r)))},
+    {L"FileOpenError", G, 35, Open, VTBL(get_FileOpenError(lng(r)))},
+    {L"FileOpenErrorMsg", G, 36, Open, VTBL(get_FileOpenErrorMsg(str(r)))},
+    {L"OpenForRead", M, 37, Browser, VTBL(OpenForRead(a.s(0), lng(r)))},
+    {L"OpenForWrite", M, 38, Browser, VTBL(OpenForWrite(a.s(0), lng(r)))},
+    {L"OpenForReadWrite", M, 39, Browser, VTBL(OpenForReadWrite(a.s(0), lng(r)))},
+    {L"OpenForAppend", M, 40, Browser, VTBL(OpenForAppend(a.s(0), lng(r)))},
+    {L"ReplaceStrings", M, 41, Browser,
+     VTBL(ReplaceStrings(a.s(0), a.s(1), a.s(2), a.s(3), lng(r)))},
+    {L"DebugLogFilePath", G, 42, Open, VTBL(get_DebugLogFilePath(str(r)))},
+    {L"DebugLogFilePath", P, 42, Open, VTBL(put_DebugLogFilePath(a.s(0)))},
+    {L"VerboseLogging", G, 43, Open, VTBL(get_VerboseLogging(lng(r)))},
+    {L"VerboseLogging", P, 43, Open, VTBL(put_VerboseLogging(a.l(0)))},
+};
+
+const std::vector<Method<ITxDirTree>> dirTreeMethods = {
+    {L"LastErrorText", G, 1, Open, VTBL(get_LastErrorText(str(r)))},
+    {L"LastErrorXml", G, 2, Open, VTBL(get_LastErrorXml(str(r)))},
+    {L"LastErrorHtml", G, 3, Open, VTBL(get_LastErrorHtml(str(r)))},
+    {L"SaveLastError", M, 4, Browser, VTBL(SaveLastError(a.s(0), lng(r)))},
+    {L"BaseDir", G, 5, Open, VTBL(get_BaseDir(str(r)))},
+    {L"BaseDir", P, 5, Open, VTBL(put_BaseDir(a.s(0)))},
+    {L"Recurse", G, 6, Open, VTBL(get_Recurse(lng(r)))},
+    {L"Recurse", P, 6, Open, VTBL(put_Recurse(a.l(0)))},
+    {L"DoneIterating", G, 7, Open, VTBL(get_DoneIterating(lng(r)))},
+    {L"BeginIterate", M, 8, Browser, VTBL(BeginIterate(lng(r)))},
+    {L"AdvancePosition", M, 9, Browser, VTBL(AdvancePosition(lng(r)))},
+    {L"IsDirectory", G, 10, Open, VTBL(get_IsDirectory(lng(r)))},
+    {L"RelativePath", G, 11, Open, VTBL(get_RelativePath(str(r)))},
+    {L"FullPath", G, 12, Open, VTBL(get_FullPath(str(r)))},
+    {L"FullUncPath", G, 13, Open, VTBL(get_FullUncPath(str(r)))},
+    {L"FileSize32", G, 14, Open, VTBL(get_FileSize32(lng(r)))},
+    {L"DebugLogFilePath", G, 15, Open, VTBL(get_DebugLogFilePath(str(r)))},
+    {L"DebugLogFilePath", P, 15, Open, VTBL(put_DebugLogFilePath(a.s(0)))},
+    {L"VerboseLogging", G, 16, Open, VTBL(get_VerboseLogging(lng(r)))},
+    {L"VerboseLogging", P, 16, Open, VTBL(put_VerboseLogging(a.l(0)))},
+};
+// clang-format on
+
+} // namespace comtest
