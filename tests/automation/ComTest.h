@@ -105,27 +105,13 @@ struct Val {
     std::wstring text;
     std::string bytes;
 };
-inline Val L(long n) {
-    return {Val::Long, n, {}, {}};
-}
-inline Val S(const std::wstring &s) {
-    return {Val::Text, 0, s, {}};
-}
-inline Val B(const std::string &b) {
-    return {Val::Bytes, 0, {}, b};
-}
-inline Val Has(const std::wstring &s) {
-    return {Val::Has, 0, s, {}};
-}
-inline Val Prefix(const std::wstring &s) {
-    return {Val::Prefix, 0, s, {}};
-}
-inline Val Null() {
-    return {Val::NullText, 0, {}, {}};
-}
-inline Val NoResult() {
-    return {};
-}
+inline const auto L = [](long n) { return Val{Val::Long, n, {}, {}}; };
+inline const auto S = [](const std::wstring &s) { return Val{Val::Text, 0, s, {}}; };
+inline const auto B = [](const std::string &b) { return Val{Val::Bytes, 0, {}, b}; };
+inline const auto Has = [](const std::wstring &s) { return Val{Val::Has, 0, s, {}}; };
+inline const auto Prefix = [](const std::wstring &s) { return Val{Val::Prefix, 0, s, {}}; };
+inline const auto Null = [] { return Val{Val::NullText, 0, {}, {}}; };
+inline const auto NoResult = [] { return Val{}; };
 
 // The arguments of one call as VARIANTs, in the order the method declares them.
 class Args {
@@ -142,12 +128,8 @@ private:
 };
 
 // The result slot as the vtable method's out parameter of each kind.
-inline LONG *lng(VARIANT *r) {
-    return V_VT(r) = VT_I4, &V_I4(r);
-}
-inline BSTR *str(VARIANT *r) {
-    return V_VT(r) = VT_BSTR, &V_BSTR(r);
-}
+inline const auto lng = [](VARIANT *r) { return V_VT(r) = VT_I4, &V_I4(r); };
+inline const auto str = [](VARIANT *r) { return V_VT(r) = VT_BSTR, &V_BSTR(r); };
 
 enum Kind : WORD { M = DISPATCH_METHOD, G = DISPATCH_PROPERTYGET, P = DISPATCH_PROPERTYPUT };
 enum Check { Open, Browser };

@@ -14,26 +14,24 @@ const struct {
 };
 
 TEST(Control, EachInterfaceLeadsBackToTheSameObject) {
-    const IID *const controlInterfaces[] = {
-        &IID_IDispatch,
-        &IID_IViewObjectEx,
-        &IID_IViewObject2,
-        &IID_IViewObject,
-        &IID_IOleInPlaceObjectWindowless,
-        &IID_IOleInPlaceObject,
-        &IID_IOleWindow,
-        &IID_IOleInPlaceActiveObject,
-        &IID_IOleControl,
-        &IID_IOleObject,
-        &IID_IPersistStreamInit,
-        &IID_IPersist,
-        &IID_ISpecifyPropertyPages,
-        &IID_IQuickActivate,
-        &IID_IPersistStorage,
-        &IID_IDataObject,
-        &IID_IProvideClassInfo,
-        &IID_IProvideClassInfo2,
-    };
+    const IID *const controlInterfaces[] = {&IID_IDispatch,
+                                            &IID_IViewObjectEx,
+                                            &IID_IViewObject2,
+                                            &IID_IViewObject,
+                                            &IID_IOleInPlaceObjectWindowless,
+                                            &IID_IOleInPlaceObject,
+                                            &IID_IOleWindow,
+                                            &IID_IOleInPlaceActiveObject,
+                                            &IID_IOleControl,
+                                            &IID_IOleObject,
+                                            &IID_IPersistStreamInit,
+                                            &IID_IPersist,
+                                            &IID_ISpecifyPropertyPages,
+                                            &IID_IQuickActivate,
+                                            &IID_IPersistStorage,
+                                            &IID_IDataObject,
+                                            &IID_IProvideClassInfo,
+                                            &IID_IProvideClassInfo2};
     for (const auto &c : classes) {
         Com<IUnknown> object;
         ASSERT_EQ(Server::get().create(c.clsid, IID_IUnknown, object), S_OK);
@@ -54,7 +52,7 @@ public:
     static const int width = 240, height = 120;
     Canvas() : m_dc(CreateCompatibleDC(nullptr)) {
         BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS,
                                     reinterpret_cast<void **>(&m_pixels), nullptr, 0);
         m_old = SelectObject(m_dc, m_bitmap);

@@ -111,34 +111,6 @@ const std::vector<Call> badFileAccessCalls = {
 };
 // clang-format on
 
-// Each way of calling starts in a fresh directory holding sub\f.txt of three bytes.
-template <class I>
-void runTables(REFCLSID clsid, REFIID iid, const std::vector<Method<I>> &methods,
-               std::initializer_list<const std::vector<Call> *> tables) {
-    for (bool byName : {true, false}) {
-        TempDir dir;
-        CurrentDirectoryGuard keepCurrentDir;
-        CreateDirectoryA(dir.file("sub").c_str(), nullptr);
-        ASSERT_TRUE(writeTestFile(dir.file("sub\\f.txt"), "abc"));
-        Com<I> object;
-        ASSERT_EQ(Server::get().create(clsid, iid, object), S_OK);
-        for (const Method<I> &method : methods) {
-            DISPID id = DISPID_UNKNOWN;
-            LPOLESTR name = const_cast<LPOLESTR>(method.name);
-            EXPECT_EQ(object->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
-            EXPECT_EQ(id, method.id) << toUtf8(method.name);
-        }
-        for (const std::vector<Call> *calls : tables)
-            runCalls(object.get(), methods, *calls, toWide(dir.path()), byName);
-    }
-}
-
-TEST(DualInterface, EachCallGivesItsResultByNameAndThroughTheVtable) {
-    runTables(CLSID_TxFileAccess, IID_ITxFileAccess, fileAccessMethods,
-              {&fileAccessCalls, &badFileAccessCalls});
-    runTables(CLSID_TxDirTree, IID_ITxDirTree, dirTreeMethods, {&dirTreeCalls});
-}
-
 // A container's site; with a provider it offers services, with browser the web browser.
 // The object only asks whether the browser is there, so the site stands in for it.
 struct Site : IOleClientSite, IServiceProvider {
@@ -175,59 +147,82 @@ template <class I> std::wstring lastErrorText(I *object) {
     return result;
 }
 
-// With a site offering the web browser the checked calls refuse with E_FAIL, their out
-// parameter and the last error as they were; every other call, and every call under any
-// other site, runs. No reference to the site, its provider or its browser is kept.
+// Behind a site offering the web browser the checked calls refuse with E_FAIL, their out
+// parameter and the last error as they were; the others run.
 template <class I>
-void runUnderSites(REFCLSID clsid, REFIID iid, const std::vector<Method<I>> &methods,
-                   const std::vector<Call> &calls) {
+void runRefused(I *object, const std::vector<Method<I>> &methods, const std::vector<Call> &calls,
+                const std::wstring &dir, bool byName) {
     const LONGLONG untouched = 0x5eed5eed5eed5eedLL;
-    for (int kind = 0; kind < 6; ++kind) {
-        bool byName = kind & 1, provider = kind >= 2, browser = kind >= 4;
+    for (const Call &call : calls) {
+        const Method<I> &method = methodOf(methods, call);
+        Args args(call.args, dir);
+        std::wstring before = lastErrorText(object);
+        VARIANT result;
+        VariantInit(&result);
+        result.llVal = untouched;
+        EXCEPINFO exception = {};
+        HRESULT hr = byName ? invokeByName(object, call.name, call.kind, args, &result, &exception)
+                            : method.vtable(object, args, &result);
+        for (BSTR text : {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile})
+            SysFreeString(text);
+        if (method.check == Open) {
+            EXPECT_EQ(hr, S_OK) << toUtf8(call.name);
+            VariantClear(&result);
+            continue;
+        }
+        EXPECT_EQ(hr, byName ? DISP_E_EXCEPTION : E_FAIL) << toUtf8(call.name);
+        // Invoke resets its result; the vtable leaves the out parameter alone.
+        if (byName) {
+            EXPECT_EQ(exception.scode, E_FAIL) << toUtf8(call.name);
+        } else {
+            EXPECT_EQ(result.llVal, untouched) << toUtf8(call.name);
+        }
+        EXPECT_EQ(lastErrorText(object), before) << toUtf8(call.name);
+    }
+}
+
+// Each way of calling, with no site, a plain site, a service provider without the browser
+// and one with it, starts in a fresh directory holding sub\f.txt of three bytes. No
+// reference to the site, its provider or its browser is kept.
+template <class I>
+void runTables(REFCLSID clsid, REFIID iid, const std::vector<Method<I>> &methods,
+               std::initializer_list<const std::vector<Call> *> tables) {
+    for (int kind = 0; kind < 8; ++kind) {
+        bool byName = kind & 1, hasSite = kind >= 2, browser = kind >= 6;
         TempDir dir;
         CurrentDirectoryGuard keepCurrentDir;
-        Site site(provider, browser);
+        CreateDirectoryA(dir.file("sub").c_str(), nullptr);
+        ASSERT_TRUE(writeTestFile(dir.file("sub\\f.txt"), "abc"));
+        Site site(kind >= 4, browser);
         {
             Com<I> object;
             ASSERT_EQ(Server::get().create(clsid, iid, object), S_OK);
             Com<IOleObject> control = object.template as<IOleObject>(IID_IOleObject);
-            ASSERT_EQ(control->SetClientSite(&site), S_OK);
-            for (const Call &call : calls) {
-                const Method<I> &method = methodOf(methods, call);
-                Args args(call.args, toWide(dir.path()));
-                std::wstring before = lastErrorText(object.get());
-                VARIANT result;
-                VariantInit(&result);
-                result.llVal = untouched;
-                EXCEPINFO exception = {};
-                HRESULT hr = byName ? invokeByName(object.get(), call.name, call.kind, args,
-                                                   &result, &exception)
-                                    : method.vtable(object.get(), args, &result);
-                for (BSTR text :
-                     {exception.bstrSource, exception.bstrDescription, exception.bstrHelpFile})
-                    SysFreeString(text);
-                if (method.check == Open || !browser) {
-                    EXPECT_EQ(hr, S_OK) << toUtf8(call.name);
-                    VariantClear(&result);
-                    continue;
-                }
-                EXPECT_EQ(hr, byName ? DISP_E_EXCEPTION : E_FAIL) << toUtf8(call.name);
-                // Invoke resets its result; the vtable leaves the out parameter alone.
-                if (byName)
-                    EXPECT_EQ(exception.scode, E_FAIL) << toUtf8(call.name);
-                else
-                    EXPECT_EQ(result.llVal, untouched) << toUtf8(call.name);
-                EXPECT_EQ(lastErrorText(object.get()), before) << toUtf8(call.name);
+            if (hasSite) {
+                ASSERT_EQ(control->SetClientSite(&site), S_OK);
             }
-            ASSERT_EQ(control->SetClientSite(nullptr), S_OK);
+            for (const Method<I> &method : methods) {
+                DISPID id = DISPID_UNKNOWN;
+                LPOLESTR name = const_cast<LPOLESTR>(method.name);
+                EXPECT_EQ(object->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+                EXPECT_EQ(id, method.id) << toUtf8(method.name);
+            }
+            for (const std::vector<Call> *calls : tables) {
+                (browser ? runRefused<I> : runCalls<I>)(object.get(), methods, *calls,
+                                                        toWide(dir.path()), byName);
+            }
+            if (hasSite) {
+                ASSERT_EQ(control->SetClientSite(nullptr), S_OK);
+            }
         }
-        EXPECT_EQ(site.references, 1u) << "provider " << provider << ", browser " << browser;
+        EXPECT_EQ(site.references, 1u) << "site of kind " << kind;
     }
 }
 
-TEST(DualInterface, OnlyABrowserSiteStopsTheCheckedCallsAndTheyChangeNothing) {
-    runUnderSites(CLSID_TxFileAccess, IID_ITxFileAccess, fileAccessMethods, fileAccessCalls);
-    runUnderSites(CLSID_TxDirTree, IID_ITxDirTree, dirTreeMethods, dirTreeCalls);
+TEST(DualInterface, EachCallGivesItsResultAndOnlyABrowserSiteStopsTheCheckedOnes) {
+    runTables(CLSID_TxFileAccess, IID_ITxFileAccess, fileAccessMethods,
+              {&fileAccessCalls, &badFileAccessCalls});
+    runTables(CLSID_TxDirTree, IID_ITxDirTree, dirTreeMethods, {&dirTreeCalls});
 }
 
 // Handles open and bytes committed by the process.
