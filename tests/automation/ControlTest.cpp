@@ -14,24 +14,14 @@ const struct {
 };
 
 TEST(Control, EachInterfaceLeadsBackToTheSameObject) {
-    const IID *const controlInterfaces[] = {&IID_IDispatch,
-                                            &IID_IViewObjectEx,
-                                            &IID_IViewObject2,
-                                            &IID_IViewObject,
-                                            &IID_IOleInPlaceObjectWindowless,
-                                            &IID_IOleInPlaceObject,
-                                            &IID_IOleWindow,
-                                            &IID_IOleInPlaceActiveObject,
-                                            &IID_IOleControl,
-                                            &IID_IOleObject,
-                                            &IID_IPersistStreamInit,
-                                            &IID_IPersist,
-                                            &IID_ISpecifyPropertyPages,
-                                            &IID_IQuickActivate,
-                                            &IID_IPersistStorage,
-                                            &IID_IDataObject,
-                                            &IID_IProvideClassInfo,
-                                            &IID_IProvideClassInfo2};
+    // clang-format off
+    const IID *const controlInterfaces[] = {
+        &IID_IDispatch, &IID_IViewObjectEx, &IID_IViewObject2, &IID_IViewObject,
+        &IID_IOleInPlaceObjectWindowless, &IID_IOleInPlaceObject, &IID_IOleWindow,
+        &IID_IOleInPlaceActiveObject, &IID_IOleControl, &IID_IOleObject, &IID_IPersistStreamInit,
+        &IID_IPersist, &IID_ISpecifyPropertyPages, &IID_IQuickActivate, &IID_IPersistStorage,
+        &IID_IDataObject, &IID_IProvideClassInfo, &IID_IProvideClassInfo2};
+    // clang-format on
     for (const auto &c : classes) {
         Com<IUnknown> object;
         ASSERT_EQ(Server::get().create(c.clsid, IID_IUnknown, object), S_OK);

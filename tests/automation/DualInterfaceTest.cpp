@@ -12,7 +12,6 @@ namespace comtest {
 namespace {
 
 // clang-format off
-const std::string threeBytes("\x01\x02\x03", 3);
 // Written by the open-file rows: both marks, AppendText, AppendAnsi, FileWrite, a string.
 const std::string writtenBytes("\xEF\xBB\xBF\xFF\xFE\x00\xE9\x41\x00\x07\x5A\x00", 12);
 
@@ -36,7 +35,7 @@ const std::vector<Call> fileAccessCalls = {
     {L"SaveLastError", M, {S(L"%T\\e\\error.xml")}, L(1)},
     {L"FileRename", M, {S(L"%T\\c.txt"), S(L"%T\\r.txt")}, L(1)},
     {L"FileDelete", M, {S(L"%T\\r.txt")}, L(1)},
-    {L"WriteEntireFile", M, {S(L"%T\\b.bin"), B(threeBytes)}, L(1)},
+    {L"WriteEntireFile", M, {S(L"%T\\b.bin"), B("\x01\x02\x03")}, L(1)},
     {L"OpenForRead", M, {S(L"%T\\b.bin")}, L(1)}, {L"FileOpenError", G, {}, L(0)},
     {L"FileOpenErrorMsg", G, {}, S(L"Success.")}, {L"FileRead", M, {L(2)}, B("\x01\x02")},
     {L"EndOfFile", G, {}, L(0)}, {L"FileRead", M, {L(5)}, B("\x03")}, {L"EndOfFile", G, {}, L(1)},
