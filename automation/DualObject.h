@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/ComControl.h"
+#include "automation/MemberNames.h"
 #include "component/ClsBase.h"
 #include "core/DataBuffer.h"
 #include "core/XStringCom.h"
@@ -41,7 +42,16 @@ public:
     ~DualObject() override {
         if (m_typeInfo) m_typeInfo->Release();
     }
-    HRESULT loadTypeInfo(const IID &iid) { return module::typeInfo(iid, &m_typeInfo); }
+    HRESULT loadTypeInfo(const IID &iid) {
+        HRESULT hr = module::typeInfo(iid, &m_typeInfo);
+        // One table per interface, shared by its objects; until it is ready the
+        // type information answers.
+        if (SUCCEEDED(hr) && InterlockedCompareExchange(&namesState(), 1, 0) == 0) {
+            names().load(m_typeInfo);
+            InterlockedExchange(&namesState(), 2);
+        }
+        return hr;
+    }
 
     STDMETHODIMP QueryInterface(REFIID riid, void **out) override {
         return ComControl::QueryInterface(riid, out);
@@ -65,6 +75,9 @@ public:
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR *names, UINT count, LCID,
                                DISPID *ids) override {
         if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        // Named arguments and unknown names take the type information's own path.
+        if (count == 1 && names && ids && namesState() == 2 && this->names().find(names[0], ids[0]))
+            return S_OK;
         return m_typeInfo->GetIDsOfNames(names, count, ids);
     }
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS *params,
@@ -126,5 +139,13 @@ protected:
     Logic m_logic;
 
 private:
+    static MemberNames &names() {
+        static MemberNames table;
+        return table;
+    }
+    static LONG &namesState() {
+        static LONG state = 0;
+        return state;
+    }
     ITypeInfo *m_typeInfo;
 };
