@@ -61,6 +61,23 @@ size_t unitsBefore(const std::string &s, size_t end) {
     return units;
 }
 
+bool beginsWithDevice(const std::string &name) {
+    std::string lower = name.substr(0, 7);
+    for (char &c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    for (const char *device : {"con.", "clock$.", "prn.", "aux.", "nul."})
+        if (beginsWith(lower, device)) return true;
+    return (beginsWith(lower, "com") || beginsWith(lower, "lpt")) && lower.size() >= 5 &&
+           lower[3] >= '0' && lower[3] <= '9' && lower[4] == '.';
+}
+
+std::string namePart(const std::string &path) {
+    XString x, part;
+    x.setFromUtf8(path.c_str());
+    FileSys::getFileNamePart(x, part);
+    return utf8Of(part);
+}
+
 void checkReplacement(const std::string &before, XString &path, bool devices, LogBase *log) {
     FileSys::replaceForbiddenChars(path, devices, log);
     std::string after = utf8Of(path);
@@ -84,6 +101,10 @@ void checkReplacement(const std::string &before, XString &path, bool devices, Lo
         if (index == 8) return;
     }
 
+    // The device step escapes the last match in the text, which need not be the one that
+    // begins the name part (after ".." or within the name); while a device name still
+    // begins the name part, every step escapes again.
+    if (devices && beginsWithDevice(namePart(after))) return;
     XString again;
     again.copyFrom(path);
     FileSys::replaceForbiddenChars(again, devices, nullptr);
