@@ -61,9 +61,14 @@ size_t unitsBefore(const std::string &s, size_t end) {
     return units;
 }
 
-std::string lastComponent(const std::string &path) {
-    size_t separator = path.find_last_of("\\/");
-    return separator == std::string::npos ? path : path.substr(separator + 1);
+bool beginsWithDevice(const std::string &name) {
+    std::string lower = name.substr(0, 7);
+    for (char &c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    for (const char *device : {"con.", "clock$.", "prn.", "aux.", "nul."})
+        if (beginsWith(lower, device)) return true;
+    return (beginsWith(lower, "com") || beginsWith(lower, "lpt")) && lower.size() >= 5 &&
+           lower[3] >= '0' && lower[3] <= '9' && lower[4] == '.';
 }
 
 std::string namePart(const std::string &path) {
@@ -96,10 +101,10 @@ void checkReplacement(const std::string &before, XString &path, bool devices, Lo
         if (index == 8) return;
     }
 
-    // The device step reads the name part of the resolved path and escapes the last match
-    // in the text: after "." or ".." components these differ, and a second step may escape
-    // another match.
-    if (devices && lastComponent(after) != namePart(after)) return;
+    // The device step escapes the last match in the text, which need not be the one that
+    // begins the name part (after ".." or within the name); while a device name still
+    // begins the name part, every step escapes again.
+    if (devices && beginsWithDevice(namePart(after))) return;
     XString again;
     again.copyFrom(path);
     FileSys::replaceForbiddenChars(again, devices, nullptr);

@@ -27,13 +27,13 @@ for preset in native native-asan native-tsan windows-x64 windows-x86; do
     build "$preset"
 done
 
-# Every fuzz target is built with clang and run for 30 seconds from its committed seeds,
+# Every fuzz target is built with clang and run for 25 seconds from its committed seeds,
 # so that they keep building and a shallow finding shows at once; long runs are done by
 # hand (fuzz/CMakeLists.txt). One line per target: its executions, or the failure.
 fuzz_targets=(convert content_coding path_rules charset_names table_load log registry_script)
 
 fuzz_smoke() {
-    echo "== fuzz ${#fuzz_targets[@]} targets, 30 s each"
+    echo "== fuzz ${#fuzz_targets[@]} targets, 25 s each"
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz -j "$jobs" >build/fuzz/build.log 2>&1 ||
         { tail -n 40 build/fuzz/build.log; return 1; }
@@ -41,7 +41,7 @@ fuzz_smoke() {
     for name in "${fuzz_targets[@]}"; do
         log=build/fuzz/$name.log
         mkdir -p "build/fuzz/corpus/$name"
-        nice -n 19 "build/fuzz/fuzz/${name}_fuzz" -max_total_time=30 -print_final_stats=1 \
+        nice -n 19 "build/fuzz/fuzz/${name}_fuzz" -max_total_time=25 -print_final_stats=1 \
             -artifact_prefix=build/fuzz/ "build/fuzz/corpus/$name" "fuzz/corpus/$name" \
             >"$log" 2>&1 || { tail -n 40 "$log"; return 1; }
         echo "$name: $(sed -n 's/^stat::number_of_executed_units: *//p' "$log") executions"
