@@ -158,17 +158,10 @@ struct Utf8Forms {
     }
 };
 
-bool singleByteToUtf8(const UnicodeLookup &table, const unsigned char *data, uint32_t length,
-                      DataBuffer &out) {
+bool walkSingleByteToUtf8(const UnicodeLookup &table, const unsigned char *data, uint32_t length,
+                          DataBuffer &out) {
     const unsigned char *p = data;
     const unsigned char *end = data + length;
-    // An empty output gets room for the worst case (3 bytes per byte) at once, and the
-    // rest back at the end: growing a block of hundreds of megabytes later moves it,
-    // which costs far more than address space that is never touched. Where that much
-    // cannot be had, the usual estimate and growth serve.
-    uint64_t worstCase = 3ull * length + 8;
-    bool roomForWorstCase = out.getSize() == 0 && worstCase <= UINT32_MAX &&
-                            out.ensureCapacity(static_cast<uint32_t>(worstCase));
     DirectOutput output(out, static_cast<uint64_t>(length) + length / 8 + 4);
     const Utf8Forms forms(table);
     bool asciiIdentity = utf::kWordFastPaths && isAsciiIdentity(table);
@@ -196,8 +189,21 @@ bool singleByteToUtf8(const UnicodeLookup &table, const unsigned char *data, uin
         output.cursor() = o;
     }
     output.commit();
-    if (roomForWorstCase) out.minimizeMemory();
     return true;
+}
+
+// An empty output gets room for the worst case (3 bytes per byte) at once, and the rest
+// back once the walk is done: growing a block of hundreds of megabytes later moves it,
+// which costs far more than address space that is never touched. Where that much cannot
+// be had, the walk's estimate and growth serve.
+bool singleByteToUtf8(const UnicodeLookup &table, const unsigned char *data, uint32_t length,
+                      DataBuffer &out) {
+    uint64_t worstCase = 3ull * length + 8;
+    bool roomForWorstCase = out.getSize() == 0 && worstCase <= UINT32_MAX &&
+                            out.ensureCapacity(static_cast<uint32_t>(worstCase));
+    bool converted = walkSingleByteToUtf8(table, data, length, out);
+    if (roomForWorstCase) out.minimizeMemory();
+    return converted;
 }
 
 bool multiByteToUtf16(const ToUnicodeTables &tables, const unsigned char *data, uint32_t length,
